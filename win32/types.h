@@ -137,6 +137,12 @@ struct tagMONITORINFO {
 };
 using MONITORINFO = tagMONITORINFO;
 
+// The extended monitor record: GetMonitorInfoA fills the device name too when cbSize says so.
+struct tagMONITORINFOEXA : tagMONITORINFO {
+  CHAR szDevice[32];
+};
+using MONITORINFOEXA = tagMONITORINFOEXA;
+
 // A critical section is recursive, as on the original platform; the lock lives behind `impl`.
 struct _RTL_CRITICAL_SECTION {
   void* impl;
@@ -183,6 +189,24 @@ inline constexpr DWORD ERROR_NO_UNICODE_TRANSLATION = 1113;
 inline constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 inline constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 inline constexpr DWORD ERROR_TIMEOUT = 1460;
+inline constexpr DWORD ERROR_INVALID_FUNCTION = 1;
+inline constexpr DWORD ERROR_INVALID_DATA = 13;
+inline constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
+inline constexpr DWORD ERROR_GEN_FAILURE = 31;
+inline constexpr DWORD ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
+inline constexpr DWORD ERROR_BUSY = 170;
+inline constexpr DWORD ERROR_FILE_TOO_LARGE = 223;
+inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
+inline constexpr DWORD ERROR_DIRECTORY = 267;
+inline constexpr DWORD ERROR_MR_MID_NOT_FOUND = 317;
+inline constexpr DWORD ERROR_NOACCESS = 998;
+inline constexpr DWORD ERROR_RESOURCE_LANG_NOT_FOUND = 1815;
+inline constexpr DWORD ERROR_TLW_WITH_WSCHILD = 1406;
+inline constexpr DWORD ERROR_INVALID_INDEX = 1413;
+inline constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
+inline constexpr DWORD ERROR_INVALID_MONITOR_HANDLE = 1461;
+inline constexpr DWORD ERROR_CANT_RESOLVE_FILENAME = 1921;
 
 // Message boxes.
 inline constexpr UINT MB_OK = 0x0;
@@ -191,6 +215,7 @@ inline constexpr UINT MB_ABORTRETRYIGNORE = 0x2;
 inline constexpr UINT MB_YESNOCANCEL = 0x3;
 inline constexpr UINT MB_YESNO = 0x4;
 inline constexpr UINT MB_RETRYCANCEL = 0x5;
+inline constexpr UINT MB_CANCELTRYCONTINUE = 0x6;
 inline constexpr UINT MB_TYPEMASK = 0xF;
 inline constexpr UINT MB_ICONHAND = 0x10;
 inline constexpr UINT MB_ICONSTOP = 0x10;
@@ -206,6 +231,8 @@ inline constexpr int IDRETRY = 4;
 inline constexpr int IDIGNORE = 5;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
+inline constexpr int IDTRYAGAIN = 10;
+inline constexpr int IDCONTINUE = 11;
 
 // FormatMessageA.
 inline constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100;
@@ -217,6 +244,7 @@ inline constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0xFF;
 
 // Messages.
 inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_CREATE = 0x0001;
 inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_MOVE = 0x0003;
 inline constexpr UINT WM_SIZE = 0x0005;
@@ -233,6 +261,8 @@ inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT PM_NOREMOVE = 0x0;
 inline constexpr UINT PM_REMOVE = 0x1;
 inline constexpr LRESULT HTCLIENT = 1;
+// Posting or sending to this pseudo window reaches every top-level window.
+inline HWND const HWND_BROADCAST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(0xFFFF));
 
 // Window styles, long indices, relations and placement flags.
 inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -248,6 +278,8 @@ inline constexpr int GWL_STYLE = -16;
 inline constexpr int GWL_EXSTYLE = -20;
 inline constexpr int GWLP_USERDATA = -21;
 inline constexpr int GWLP_ID = -12;
+inline constexpr int GWLP_HINSTANCE = -6;
+inline constexpr int GWLP_HWNDPARENT = -8;
 inline constexpr int DWLP_MSGRESULT = 0;
 inline constexpr int DWLP_DLGPROC = 4;
 inline constexpr int DWLP_USER = 8;
@@ -266,20 +298,41 @@ inline constexpr UINT SWP_NOZORDER = 0x0004;
 inline constexpr UINT SWP_NOACTIVATE = 0x0010;
 inline constexpr UINT SWP_SHOWWINDOW = 0x0040;
 inline constexpr UINT SWP_HIDEWINDOW = 0x0080;
+inline constexpr UINT SWP_NOREDRAW = 0x0008;
+inline constexpr UINT SWP_FRAMECHANGED = 0x0020;
+inline constexpr UINT SWP_NOCOPYBITS = 0x0100;
+inline constexpr UINT SWP_NOOWNERZORDER = 0x0200;
+inline constexpr UINT SWP_NOSENDCHANGING = 0x0400;
+// SetWindowPos places a window in z-order after one of these or after a sibling.
+inline HWND const HWND_TOP = nullptr;
+inline HWND const HWND_BOTTOM = reinterpret_cast<HWND>(static_cast<std::intptr_t>(1));
+inline HWND const HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
+inline HWND const HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2));
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;
 inline constexpr int SW_SHOWMINIMIZED = 2;
 inline constexpr int SW_SHOWMAXIMIZED = 3;
+inline constexpr int SW_MAXIMIZE = 3;
+inline constexpr int SW_SHOWNOACTIVATE = 4;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_MINIMIZE = 6;
+inline constexpr int SW_SHOWMINNOACTIVE = 7;
+inline constexpr int SW_SHOWNA = 8;
 inline constexpr int SW_RESTORE = 9;
+inline constexpr int SW_SHOWDEFAULT = 10;
+inline constexpr int SW_FORCEMINIMIZE = 11;
 inline constexpr DWORD MONITOR_DEFAULTTONULL = 0;
 inline constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
 inline constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
 inline constexpr DWORD MONITORINFOF_PRIMARY = 1;
 inline constexpr int SM_CXSCREEN = 0;
 inline constexpr int SM_CYSCREEN = 1;
+inline constexpr int SM_XVIRTUALSCREEN = 76;
+inline constexpr int SM_YVIRTUALSCREEN = 77;
+inline constexpr int SM_CXVIRTUALSCREEN = 78;
+inline constexpr int SM_CYVIRTUALSCREEN = 79;
 inline constexpr int SM_CMONITORS = 80;
+inline constexpr DWORD CCHDEVICENAME = 32;
 inline constexpr UINT SPI_GETWORKAREA = 0x0030;
 
 // Code pages and conversions.
@@ -290,6 +343,7 @@ inline constexpr UINT CP_SHIFT_JIS = 932;
 inline constexpr UINT CP_UTF8 = 65001;
 inline constexpr DWORD MB_PRECOMPOSED = 0x1;
 inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+inline constexpr DWORD WC_ERR_INVALID_CHARS = 0x80;
 inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 inline constexpr DWORD NORM_IGNORECASE = 0x1;
 inline constexpr int CSTR_LESS_THAN = 1;
@@ -305,8 +359,16 @@ inline constexpr DWORD WAIT_ABANDONED = 0x80;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
+// Threads and COM.
+inline constexpr DWORD STILL_ACTIVE = 259;
+inline constexpr DWORD CREATE_SUSPENDED = 0x4;
+inline constexpr LONG S_OK = 0;
+
 // Heap and global memory.
+inline constexpr DWORD HEAP_NO_SERIALIZE = 0x1;
+inline constexpr DWORD HEAP_GENERATE_EXCEPTIONS = 0x4;
 inline constexpr DWORD HEAP_ZERO_MEMORY = 0x8;
+inline constexpr DWORD HEAP_REALLOC_IN_PLACE_ONLY = 0x10;
 inline constexpr UINT GMEM_FIXED = 0x0;
 inline constexpr UINT GMEM_MOVEABLE = 0x2;
 inline constexpr UINT GMEM_ZEROINIT = 0x40;

@@ -46,3 +46,11 @@ inline constexpr unsigned int kKzAlertNoVirtualMemory = 0x40800014u;  // "The vi
 [[noreturn]] void kzThrowError(int code, unsigned int alertId = kKzAlertSystemError,
                                const char* p1 = "", const char* p2 = "", const char* p3 = "",
                                const char* p4 = "", const char* p5 = "");
+
+class KzAlert;
+
+// Throws a KzException with `code` and a copy of `alert` as it stands (its id and flag are not
+// recomputed from the code). The recorded source is "kzexception", line 209. Never returns.
+// When memory runs out while the exception is built, either form throws a ready-made
+// "not enough memory" exception (code 8, system alert) instead.
+[[noreturn]] void kzThrowError(int code, const KzAlert& alert);
