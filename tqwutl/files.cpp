@@ -1,6 +1,7 @@
 // Files by number on the Win32 stand-in's handles, and the path operations that touch the disk.
 #include "tqwutl/files.h"
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -18,7 +19,8 @@ class FileTable {
   // The new number, or kTqNoFile when every number is taken.
   TQFILE Add(HANDLE handle) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (int tries = 0; tries < 4; ++tries) {
+    // Past a wrap, long-lived files may hold a run of numbers: look on until a free one.
+    for (std::size_t tries = 0; tries <= m_files.size(); ++tries) {
       const TQFILE number = m_next++;
       if (m_next == kTqNoFile) m_next = 1;
       if (m_files.count(number) == 0) {

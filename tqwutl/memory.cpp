@@ -3,6 +3,7 @@
 // A movable block's handle points to a control block that holds the data address, the size,
 // the capacity and the lock count; only the data moves, and only while nothing holds a lock.
 // A fixed block carries a small header in front of the caller's bytes.
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -18,8 +19,10 @@ struct TQHANDLE__ {
   std::uint32_t magic;
   int lockCount;
   DWORD size;
+  bool pageAligned;      // allocated with TQ_ALIGN_PAGE: the data stays on a page boundary
   std::size_t capacity;  // bytes allocated at `data`, at least 1 so that size 0 has an address
   unsigned char* data;
+  void* allocation;  // what the C heap gave: `data`, or the start of its page-aligned window
 };
 
 namespace {
@@ -87,6 +90,45 @@ PtrHeader* ValidatePtr(const void* block) {
 
 std::size_t Capacity(DWORD size) { return size == 0 ? 1 : size; }
 
+// A block's data: `capacity` bytes from malloc, or for a page-aligned block a window of them
+// at the first page boundary of a slightly larger allocation. (Plain malloc sizes let the C
+// heap keep freed megabyte blocks for reuse, where aligned allocations would go back to the
+// system and be mapped anew each time.) Returns the allocation, null without memory.
+void* AllocData(std::size_t capacity, bool pageAligned, bool zero, unsigned char*& data) {
+  if (!pageAligned) {
+    void* allocation = zero ? std::calloc(capacity, 1) : std::malloc(capacity);
+    data = static_cast<unsigned char*>(allocation);
+    return allocation;
+  }
+  void* allocation = std::malloc(capacity + kTqPageAlignment - 1);
+  if (allocation == nullptr) return nullptr;
+  const auto address = reinterpret_cast<std::uintptr_t>(allocation);
+  data = reinterpret_cast<unsigned char*>((address + kTqPageAlignment - 1) &
+                                          ~std::uintptr_t{kTqPageAlignment - 1});
+  if (zero) std::memset(data, 0, capacity);
+  return allocation;
+}
+
+// Moves an unlocked block's data to `capacity` bytes, keeping its contents up to the smaller
+// size and its alignment. False without memory (the block then stays as it was).
+bool MoveData(TQHANDLE__* block, std::size_t capacity) {
+  if (!block->pageAligned) {
+    void* data = std::realloc(block->data, capacity);
+    if (data == nullptr) return false;
+    block->data = static_cast<unsigned char*>(data);
+    block->allocation = data;
+    return true;
+  }
+  unsigned char* data = nullptr;
+  void* allocation = AllocData(capacity, true, false, data);
+  if (allocation == nullptr) return false;
+  std::memcpy(data, block->data, std::min(capacity, block->capacity));
+  std::free(block->allocation);
+  block->data = data;
+  block->allocation = allocation;
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -104,18 +146,22 @@ TQHANDLE tqAlloc(DWORD size, DWORD flags, int* error) {
   }
   auto* block = static_cast<TQHANDLE__*>(std::malloc(sizeof(TQHANDLE__)));
   std::size_t capacity = Capacity(size);
-  void* data = WantsZero(flags) ? std::calloc(capacity, 1) : std::malloc(capacity);
-  if (block == nullptr || data == nullptr) {
+  const bool pageAligned = (flags & TQ_ALIGN_PAGE) != 0;
+  unsigned char* data = nullptr;
+  void* allocation = AllocData(capacity, pageAligned, WantsZero(flags), data);
+  if (block == nullptr || allocation == nullptr) {
     std::free(block);
-    std::free(data);
+    std::free(allocation);
     Fail(ERROR_NOT_ENOUGH_MEMORY, error);
     return nullptr;
   }
   block->magic = kHandleMagic;
   block->lockCount = 0;
   block->size = size;
+  block->pageAligned = pageAligned;
   block->capacity = capacity;
-  block->data = static_cast<unsigned char*>(data);
+  block->data = data;
+  block->allocation = allocation;
   Succeed(error);
   return block;
 }
@@ -133,9 +179,7 @@ TQHANDLE tqReAlloc(TQHANDLE handle, DWORD size, DWORD flags, int* error) {
   std::size_t capacity = Capacity(size);
   if (block->lockCount == 0 && capacity != block->capacity) {
     // Unlocked: the data may move, so the allocation follows the size both ways.
-    void* data = std::realloc(block->data, capacity);
-    if (data != nullptr) {
-      block->data = static_cast<unsigned char*>(data);
+    if (MoveData(block, capacity)) {
       block->capacity = capacity;
     } else if (capacity > block->capacity) {
       Fail(ERROR_NOT_ENOUGH_MEMORY, error);
@@ -171,7 +215,7 @@ int tqFree(TQHANDLE handle) {
   TQHANDLE__* block = Validate(handle);
   if (block == nullptr) return 0;
   block->magic = kFreedMagic;
-  std::free(block->data);
+  std::free(block->allocation);
   std::free(block);
   return 1;
 }

@@ -86,6 +86,37 @@ TEST(MovableBlocks, LockedBlockResizesOnlyInPlace) {
   tqFree(handle);
 }
 
+bool PageAligned(const void* data) {
+  return reinterpret_cast<std::uintptr_t>(data) % kTqPageAlignment == 0;
+}
+
+TEST(MovableBlocks, PageAlignedBlocksStayAlignedWhenTheyMove) {
+  for (DWORD size : {0u, 1u, 4095u, 8192u, 196608u, 1048576u}) {
+    TQHANDLE handle = tqAlloc(size, TQ_ALIGN_PAGE | TQ_ZEROINIT, nullptr);
+    ASSERT_NE(handle, nullptr) << "at size=" << size;
+    auto* data = static_cast<unsigned char*>(tqLock(handle));
+    EXPECT_TRUE(PageAligned(data)) << "at size=" << size;
+    EXPECT_TRUE(AllBytesAre(data, 0, size, 0)) << "at size=" << size;
+    for (DWORD i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 7);
+    tqUnlock(handle);
+    // Growing and shrinking an unlocked block moves it; the bytes and the alignment go along.
+    for (DWORD newSize : {size + 300000, size / 2 + 1}) {
+      ASSERT_EQ(tqReAlloc(handle, newSize, TQ_ZEROINIT, nullptr), handle) << "at size=" << size;
+      auto* moved = static_cast<unsigned char*>(tqLock(handle));
+      EXPECT_TRUE(PageAligned(moved)) << "at size=" << size << " resized to " << newSize;
+      const DWORD kept = std::min(size, newSize);
+      for (DWORD i = 0; i < kept; ++i) {
+        ASSERT_EQ(moved[i], static_cast<unsigned char>(i * 7)) << "at size=" << size << " i=" << i;
+      }
+      if (newSize > size) {
+        EXPECT_TRUE(AllBytesAre(moved, size, newSize, 0)) << "at size=" << size;
+      }
+      tqUnlock(handle);
+    }
+    tqFree(handle);
+  }
+}
+
 TEST(MovableBlocks, NullOrForeignHandleFailsWithError6) {
   alignas(std::max_align_t) unsigned char foreignBytes[64] = {};
   for (TQHANDLE handle : {TQHANDLE{}, reinterpret_cast<TQHANDLE>(foreignBytes)}) {

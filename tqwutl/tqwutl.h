@@ -6,12 +6,18 @@
 #pragma once
 
 #include "tqwutl/types.h"
+#include "tqwutl/files.h"
 
 extern "C" {
 
 // --- movable blocks ---------------------------------------------------------------------------
 // Flag for tqAlloc/tqReAlloc/tqAllocPtr/tqReAllocPtr: new bytes are zero. Other bits are ignored.
 inline constexpr DWORD TQ_ZEROINIT = 0x40;
+// Flag for tqAlloc: the block's data starts on a kTqPageAlignment boundary, as unbuffered file
+// I/O needs, and keeps that alignment whenever tqReAlloc moves it. tqReAlloc and the fixed
+// block functions ignore it (a block keeps the alignment it was allocated with).
+inline constexpr DWORD TQ_ALIGN_PAGE = 0x10000;
+inline constexpr DWORD kTqPageAlignment = 4096;
 
 // A new movable block of `size` bytes (0 allowed), or 0 with the last error 8. `error`, when
 // not null, receives 0 or the failure code.

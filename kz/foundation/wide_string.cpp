@@ -369,7 +369,7 @@ class WideSink {
   long long m_count = 0;
 };
 
-struct Spec {
+struct Conversion {
   char flags[8] = {};
   bool left = false;
   int width = -1;
@@ -378,15 +378,15 @@ struct Spec {
   unsigned short conversion = 0;
 };
 
-// Appends the printf text (ASCII) of a number, formatted as `spec` with `lengthModifier`.
+// Appends the printf text (ASCII) of a number, formatted as `conv` with `lengthModifier`.
 template <typename T>
-bool PutNumber(WideSink& sink, const Spec& spec, const char* lengthModifier, char conversion,
+bool PutNumber(WideSink& sink, const Conversion& conv, const char* lengthModifier, char conversion,
                T value) {
-  if (spec.width > kMaxNumberField || spec.precision > kMaxNumberField) return false;
+  if (conv.width > kMaxNumberField || conv.precision > kMaxNumberField) return false;
   char format[48];
-  int n = std::snprintf(format, sizeof format, "%%%s", spec.flags);
-  if (spec.width >= 0) n += std::snprintf(format + n, sizeof format - n, "%d", spec.width);
-  if (spec.precision >= 0) n += std::snprintf(format + n, sizeof format - n, ".%d", spec.precision);
+  int n = std::snprintf(format, sizeof format, "%%%s", conv.flags);
+  if (conv.width >= 0) n += std::snprintf(format + n, sizeof format - n, "%d", conv.width);
+  if (conv.precision >= 0) n += std::snprintf(format + n, sizeof format - n, ".%d", conv.precision);
   std::snprintf(format + n, sizeof format - n, "%s%c", lengthModifier, conversion);
   char text[kNumberBufferSize];
 #pragma GCC diagnostic push
@@ -398,19 +398,19 @@ bool PutNumber(WideSink& sink, const Spec& spec, const char* lengthModifier, cha
   return true;
 }
 
-void PutText(WideSink& sink, const Spec& spec, const unsigned short* text, int length) {
-  if (spec.precision >= 0 && spec.precision < length) length = spec.precision;
-  const long long pad = spec.width > length ? spec.width - length : 0;
-  if (!spec.left) sink.Pad(pad);
+void PutText(WideSink& sink, const Conversion& conv, const unsigned short* text, int length) {
+  if (conv.precision >= 0 && conv.precision < length) length = conv.precision;
+  const long long pad = conv.width > length ? conv.width - length : 0;
+  if (!conv.left) sink.Pad(pad);
   for (int i = 0; i < length; ++i) sink.Put(text[i]);
-  if (spec.left) sink.Pad(pad);
+  if (conv.left) sink.Pad(pad);
 }
 
-void PutNarrowText(WideSink& sink, const Spec& spec, const char* text) {
+void PutNarrowText(WideSink& sink, const Conversion& conv, const char* text) {
   if (text == nullptr) text = "(null)";
   int units = 0;
   KzWideBuffer wide = WidenNarrow(text, NarrowLength(text), units);
-  PutText(sink, spec, wide.Get(), units);
+  PutText(sink, conv, wide.Get(), units);
 }
 
 unsigned short WidenChar(char c) {
@@ -433,103 +433,103 @@ bool FormatPass(const unsigned short* format, va_list args, WideSink& sink) {
       sink.Put(u'%');
       continue;
     }
-    Spec spec;
+    Conversion conv;
     int flagCount = 0;
     for (; *p == u'-' || *p == u'+' || *p == u' ' || *p == u'#' || *p == u'0'; ++p) {
-      if (*p == u'-') spec.left = true;
-      if (flagCount < 5) spec.flags[flagCount++] = static_cast<char>(*p);
+      if (*p == u'-') conv.left = true;
+      if (flagCount < 5) conv.flags[flagCount++] = static_cast<char>(*p);
     }
     if (*p == u'*') {
-      spec.width = va_arg(args, int);
-      if (spec.width < 0) {
-        if (spec.width == INT_MIN) return false;
-        spec.width = -spec.width;
-        spec.left = true;
-        if (flagCount < 5) spec.flags[flagCount++] = '-';
+      conv.width = va_arg(args, int);
+      if (conv.width < 0) {
+        if (conv.width == INT_MIN) return false;
+        conv.width = -conv.width;
+        conv.left = true;
+        if (flagCount < 5) conv.flags[flagCount++] = '-';
       }
       ++p;
     } else {
       for (; *p >= u'0' && *p <= u'9'; ++p) {
-        if (spec.width < 0) spec.width = 0;
-        if (spec.width > kMaxUnits / 10) return false;
-        spec.width = spec.width * 10 + (*p - u'0');
+        if (conv.width < 0) conv.width = 0;
+        if (conv.width > kMaxUnits / 10) return false;
+        conv.width = conv.width * 10 + (*p - u'0');
       }
     }
     if (*p == u'.') {
       ++p;
       if (*p == u'*') {
-        spec.precision = va_arg(args, int);
-        if (spec.precision < 0) spec.precision = -1;
+        conv.precision = va_arg(args, int);
+        if (conv.precision < 0) conv.precision = -1;
         ++p;
       } else {
-        spec.precision = 0;
+        conv.precision = 0;
         for (; *p >= u'0' && *p <= u'9'; ++p) {
-          if (spec.precision > kMaxUnits / 10) return false;
-          spec.precision = spec.precision * 10 + (*p - u'0');
+          if (conv.precision > kMaxUnits / 10) return false;
+          conv.precision = conv.precision * 10 + (*p - u'0');
         }
       }
     }
-    using Size = Spec::Size;
+    using Size = Conversion::Size;
     if (*p == u'h') {
-      spec.size = p[1] == u'h' ? Size::kChar : Size::kShort;
-      p += spec.size == Size::kChar ? 2 : 1;
+      conv.size = p[1] == u'h' ? Size::kChar : Size::kShort;
+      p += conv.size == Size::kChar ? 2 : 1;
     } else if (*p == u'l') {
-      spec.size = p[1] == u'l' ? Size::kLongLong : Size::kLong;
-      p += spec.size == Size::kLongLong ? 2 : 1;
+      conv.size = p[1] == u'l' ? Size::kLongLong : Size::kLong;
+      p += conv.size == Size::kLongLong ? 2 : 1;
     } else if (*p == u'I' && p[1] == u'6' && p[2] == u'4') {
-      spec.size = Size::kLongLong;
+      conv.size = Size::kLongLong;
       p += 3;
     } else if (*p == u'w') {
-      spec.size = Size::kWide;
+      conv.size = Size::kWide;
       ++p;
     }
     const unsigned short c = *p;
     if (c == 0) return false;
     const bool narrowText = (c == u'S' || c == u'C')
-                                ? (spec.size != Size::kLong && spec.size != Size::kWide)
-                                : spec.size == Size::kShort;
+                                ? (conv.size != Size::kLong && conv.size != Size::kWide)
+                                : conv.size == Size::kShort;
     if (c == u's' || c == u'S') {
       if (narrowText) {
-        PutNarrowText(sink, spec, va_arg(args, const char*));
+        PutNarrowText(sink, conv, va_arg(args, const char*));
       } else {
         const auto* text = va_arg(args, const unsigned short*);
         if (text == nullptr) text = kNull;
-        PutText(sink, spec, text, UnitLength(text));
+        PutText(sink, conv, text, UnitLength(text));
       }
     } else if (c == u'c' || c == u'C') {
       const int value = va_arg(args, int);
       const unsigned short unit =
           narrowText ? WidenChar(static_cast<char>(value)) : static_cast<unsigned short>(value);
-      spec.precision = -1;
-      PutText(sink, spec, &unit, 1);
+      conv.precision = -1;
+      PutText(sink, conv, &unit, 1);
     } else if (c == u'd' || c == u'i') {
       long long value = 0;
-      if (spec.size == Size::kLongLong) {
+      if (conv.size == Size::kLongLong) {
         value = va_arg(args, long long);
       } else {
         const int raw = va_arg(args, int);
-        value = spec.size == Size::kShort  ? static_cast<short>(raw)
-                : spec.size == Size::kChar ? static_cast<signed char>(raw)
+        value = conv.size == Size::kShort  ? static_cast<short>(raw)
+                : conv.size == Size::kChar ? static_cast<signed char>(raw)
                                            : raw;
       }
-      if (!PutNumber(sink, spec, "ll", 'd', value)) return false;
+      if (!PutNumber(sink, conv, "ll", 'd', value)) return false;
     } else if (c == u'u' || c == u'o' || c == u'x' || c == u'X') {
       unsigned long long value = 0;
-      if (spec.size == Size::kLongLong) {
+      if (conv.size == Size::kLongLong) {
         value = va_arg(args, unsigned long long);
       } else {
         const unsigned raw = va_arg(args, unsigned);
-        value = spec.size == Size::kShort  ? static_cast<unsigned short>(raw)
-                : spec.size == Size::kChar ? static_cast<unsigned char>(raw)
+        value = conv.size == Size::kShort  ? static_cast<unsigned short>(raw)
+                : conv.size == Size::kChar ? static_cast<unsigned char>(raw)
                                            : raw;
       }
-      if (!PutNumber(sink, spec, "ll", static_cast<char>(c), value)) return false;
+      if (!PutNumber(sink, conv, "ll", static_cast<char>(c), value)) return false;
     } else if (c == u'f' || c == u'F' || c == u'e' || c == u'E' || c == u'g' || c == u'G' ||
                c == u'a' || c == u'A') {
-      if (spec.size != Size::kDefault && spec.size != Size::kLong) return false;
-      if (!PutNumber(sink, spec, "", static_cast<char>(c), va_arg(args, double))) return false;
+      if (conv.size != Size::kDefault && conv.size != Size::kLong) return false;
+      if (!PutNumber(sink, conv, "", static_cast<char>(c), va_arg(args, double))) return false;
     } else if (c == u'p') {
-      if (!PutNumber(sink, spec, "", 'p', va_arg(args, void*))) return false;
+      if (!PutNumber(sink, conv, "", 'p', va_arg(args, void*))) return false;
     } else {
       return false;
     }

@@ -200,6 +200,7 @@ void KzArchive::ClearCache() {
   m_cacheCursor = 0;
   m_cacheState = kCacheEmpty;
   m_cacheFill = 0;
+  m_writeLimit = 0;
 }
 
 void KzArchive::LoadCache() {
@@ -242,6 +243,8 @@ void KzArchive::WriteCache(const void* data, unsigned int count) {
     in += run;
     count -= run;
   }
+  if (m_cacheState == kCacheDirty)
+    m_writeLimit = std::min(m_cacheCapacity, kMaxPosition - m_position);
 }
 
 void KzArchive::ReadCache(void* buffer, unsigned int count) {
@@ -259,8 +262,7 @@ void KzArchive::ReadCache(void* buffer, unsigned int count) {
   while (count > 0) {
     if (m_position >= m_length) kzThrowError(kKzErrorParameter);
     if (m_cacheCursor >= m_cacheFill) RefillCache();
-    const DWORD run =
-        std::min({count, m_cacheFill - m_cacheCursor, m_length - m_position});
+    const DWORD run = std::min({count, m_cacheFill - m_cacheCursor, m_length - m_position});
     std::memcpy(out, m_pCacheData + m_cacheCursor, run);
     m_cacheCursor += run;
     m_position += run;

@@ -192,7 +192,9 @@ class KzArchive {
                          std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>>>;
 
   bool IsLittleEndian() const { return (m_mode & kModeLittleEndian) != 0; }
-  bool NeedsSwap() const { return IsLittleEndian() != (std::endian::native == std::endian::little); }
+  bool NeedsSwap() const {
+    return IsLittleEndian() != (std::endian::native == std::endian::little);
+  }
   bool UsesCache() const { return m_cacheEnabled && m_cacheCapacity > 0; }
 
   template <typename U>
@@ -210,8 +212,7 @@ class KzArchive {
     Bits<T> bits;
     std::memcpy(&bits, &value, sizeof(T));
     if (NeedsSwap()) bits = Swap(bits);
-    if (m_cacheState == kCacheDirty && m_cacheCapacity - m_cacheCursor >= sizeof(T) &&
-        std::uint64_t{m_position} + m_cacheCursor + sizeof(T) <= kMaxPosition) {
+    if (std::uint64_t{m_cacheCursor} + sizeof(T) <= m_writeLimit) {
       std::memcpy(m_pCacheData + m_cacheCursor, &bits, sizeof(T));
       m_cacheCursor += sizeof(T);
       m_cacheFill += sizeof(T);
@@ -267,4 +268,7 @@ class KzArchive {
   KzTArray<DWORD> m_sectionStarts;
   // The cache block's address; the block stays locked while the archive holds it.
   unsigned char* m_pCacheData = nullptr;
+  // While the cache holds unwritten data: how far the cursor may run before the cache is full or
+  // the position would pass 4 GiB - 1; 0 otherwise. One test serves the typed writes.
+  DWORD m_writeLimit = 0;
 };

@@ -1,0 +1,140 @@
+#include "kz/raster/block_access.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "kz/raster/raster_testing.h"
+#include "kz/raster/voffscreen.h"
+#include "kz/raster/voffscreen_null_device.h"
+
+namespace {
+
+using raster_testing::FillBlock;
+using raster_testing::ImagePtr;
+using raster_testing::LockedBlocks;
+using raster_testing::MakeImage;
+using raster_testing::ProcessVM;
+
+// Offset of the cursor's pixel from the block's base, -1 for a null address.
+std::ptrdiff_t CursorOffset(const KzVOffscreen& image) {
+  if (image.GetCurrentAddress() == nullptr) return -1;
+  return image.GetCurrentAddress() - image.GetBaseAddress();
+}
+
+TEST(VOffscreenCursor, StepsInYChangeBlocksOnlyAtBlockEdges) {
+  const struct {
+    const char* label;
+    int height, startY;
+    bool next;
+    int index;
+    std::ptrdiff_t offset;
+  } cases[] = {
+      {"inside the block", 512, 100, true, 0, 101 * 256 + 10},
+      {"last row of a block", 512, 255, true, 2, 10},
+      {"first row of a block", 512, 256, false, 0, 255 * 256 + 10},
+      {"last row of the image", 512, 511, true, -1, -1},
+      {"first row of the image", 512, 0, false, -1, -1},
+      {"last row inside the last block", 300, 299, true, -1, -1},
+  };
+  for (const auto& c : cases) {
+    ImagePtr image = MakeImage(8, 300, c.height);  // 2 columns of blocks
+    image->Lock(10, c.startY, 1);
+    if (c.next) {
+      image->NextCursorY();
+    } else {
+      image->PrevCursorY();
+    }
+    EXPECT_EQ(image->GetCursorPosY(), c.startY + (c.next ? 1 : -1)) << c.label;
+    EXPECT_EQ(image->GetCursor().blockIndex, c.index) << c.label;
+    EXPECT_EQ(LockedBlocks(*image), c.index < 0 ? std::vector<int>{} : std::vector<int>{c.index})
+        << c.label;
+    EXPECT_EQ(CursorOffset(*image), c.offset) << c.label;
+    if (c.index < 0) {  // a step back into the image makes its block current again
+      c.next ? image->PrevCursorY() : image->NextCursorY();
+      EXPECT_EQ(CursorOffset(*image), (c.startY % 256) * 256 + 10) << c.label;
+    }
+    image->Unlock();
+  }
+}
+
+TEST(VOffscreenCursor, MoveGradesAndTheFake32Address) {
+  ImagePtr image = MakeImage(8, 600, 300);
+  image->Lock(0, 0, 1);
+  image->MoveCursorFast(300, 5);  // no bounds test, block changes
+  EXPECT_EQ(LockedBlocks(*image), std::vector<int>{1});
+  EXPECT_EQ(CursorOffset(*image), 5 * 256 + 44);
+  image->MoveCursorFastest(310, 7);  // same block only
+  EXPECT_EQ(CursorOffset(*image), 7 * 256 + 54);
+  // Fake32: the address as if pixels had 4 bytes; the cursor keeps the depth's own.
+  BYTE* fake = image->MoveCursorFake32(266, 3);
+  EXPECT_EQ(fake - image->GetBaseAddress(), 3 * 256 + 40);
+  EXPECT_EQ(CursorOffset(*image), 3 * 256 + 10);
+  EXPECT_EQ(image->SetCurrentCursorAddressFake32(257, 1) - image->GetBaseAddress(), 256 + 4);
+  // MoveCursor(-1, -1) lets go of the block but keeps the lock.
+  image->MoveCursor(-1, -1);
+  EXPECT_EQ(image->GetLockCount(), 1);
+  EXPECT_TRUE(LockedBlocks(*image).empty());
+  EXPECT_EQ(image->SetCurrentCursorAddressFake32(5, 5), nullptr);
+  image->Unlock();
+}
+
+TEST(VOffscreenAutoLock, NestedLockRestoresTheOuterCursorAndBlock) {
+  ImagePtr image = MakeImage(8, 600, 300);
+  FillBlock(image.get(), 300, 40, 1);
+  image->Lock(300, 40, 0);
+  {
+    KzVOffscreenAutoLock lock(image.get(), 1);
+    EXPECT_EQ(image->GetLockCount(), 2);
+    EXPECT_TRUE(LockedBlocks(*image).empty()) << "the outer block is released";
+    image->MoveCursor(10, 10);
+    image->Set8BitColor(42);  // the write lock creates block 0
+  }
+  EXPECT_EQ(image->GetLockCount(), 1);
+  EXPECT_EQ(image->GetCursorPos(), KzPoint(300, 40));
+  EXPECT_EQ(LockedBlocks(*image), std::vector<int>{1});
+  EXPECT_FALSE(image->IsWriteLocked()) << "the outer read lock's flag is back";
+  {
+    KzVOffscreenAutoLock lock(image.get(), 10, 10, 0);
+    EXPECT_EQ(image->Get8BitColor(), 42);
+    lock.Unlock();  // gives the level back without restoring
+  }
+  EXPECT_EQ(image->GetCursorPos(), KzPoint(10, 10));
+  EXPECT_EQ(image->GetLockCount(), 1);
+  image->Unlock();
+}
+
+TEST(VOffscreenParamLock, ThresholdsHoldForTheScope) {
+  ImagePtr image = MakeImage(8, 10, 10);
+  KzVOffscreenAutoLock lock(image.get(), 1, 1, 1);
+  image->Set8BitColor(150);
+  {
+    KzVOffscreenParamLock params(image.get(), 200, 50);
+    EXPECT_EQ(image->Get1BitColor() * 1000 + image->GetMonoBWThreshold(), 50);
+  }
+  EXPECT_EQ(image->Get1BitColor() * 1000 + image->GetMonoBWThreshold(), 1128);
+}
+
+TEST(VOffscreenNullDevice, RunsOverAnAreaWithoutStoringAnything) {
+  EXPECT_EQ(KzVOffscreenNullDevice::CreateOffscreen(7), nullptr);
+  ImagePtr device(KzVOffscreenNullDevice::CreateOffscreen(32));
+  const int before = ProcessVM()->GetUsedBlockCount();
+  device->Create(ProcessVM(), 1000, 600, 72);
+  EXPECT_EQ(device->GetBlockCount(nullptr, nullptr), 12);
+  device->Lock(5, 5, 1);
+  for (int y = 0; y < 600; y += 50) {
+    device->MoveCursor(y, y);
+    device->Set32BitColor(0xFF000000);
+    EXPECT_EQ(device->Get32BitColor(), 0u);
+    device->NextCursorY();
+  }
+  device->Unlock();
+  KzPoint shift;
+  EXPECT_EQ(device->AllocateRect(KzRect(-10, -10, 2000, 2000), nullptr) +
+                device->DeallocateRect(KzRect(300, 300, 310, 310), shift),
+            2);
+  EXPECT_EQ(device->GetRect(), KzRect(0, 0, 1000, 600));
+  EXPECT_EQ(ProcessVM()->GetUsedBlockCount(), before);
+}
+
+}  // namespace

@@ -1,0 +1,337 @@
+#include "kz/vmem/virtual_memory.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "kz/foundation/exception.h"
+#include "kz/foundation/exception_testing.h"
+#include "kz/vmem/virtual_memory_p.h"
+#include "kz/vmem/vmem_testing.h"
+
+namespace {
+
+using vmem_testing::FilesIn;
+using vmem_testing::FillPattern;
+using vmem_testing::FirstMismatch;
+using vmem_testing::UnlinkedFilesIn;
+
+constexpr unsigned int k8Bit = 0x10000;
+constexpr unsigned int k24Bit = 0x30000;
+constexpr int kPool1Bit = 0;
+
+class VirtualMemoryTest : public vmem_testing::VmemTest {};
+
+TEST_F(VirtualMemoryTest, SlotsComeFromTheTopAndA129thTileMakesASecondChunk) {
+  auto vm = MakeVM(4 << 20);
+  std::vector<KzSwapBlock*> blocks;
+  for (int i = 0; i < 129; ++i) blocks.push_back(vm->Allocate(0x2000));
+  const KzVMChunk* first = vm->GetChunk(kPool1Bit, 0);
+  EXPECT_EQ(blocks[0]->GetMemory().chunk, first);
+  EXPECT_EQ(blocks[0]->GetMemory().slot, 127u);
+  EXPECT_EQ(blocks[127]->GetMemory().slot, 0u);
+  EXPECT_EQ(first->GetFreeCount(), 0u);
+  ASSERT_EQ(vm->GetChunkCount(kPool1Bit), 2);
+  EXPECT_EQ(blocks[128]->GetMemory().chunk, vm->GetChunk(kPool1Bit, 1));
+  EXPECT_EQ(blocks[128]->GetMemory().slot, 127u);
+  for (int i = 0; i < 128; ++i) {
+    EXPECT_EQ(first->GetOwner(blocks[i]->GetMemory().slot), blocks[i]) << "at i=" << i;
+  }
+
+  // Freeing any tile but the last of a chunk keeps the chunk; the last one destroys it, and
+  // the later chunk moves up.
+  for (int i = 0; i < 127; ++i) vm->Free(blocks[i]);
+  EXPECT_EQ(vm->GetChunkCount(kPool1Bit), 2);
+  vm->Free(blocks[127]);
+  ASSERT_EQ(vm->GetChunkCount(kPool1Bit), 1);
+  EXPECT_EQ(vm->GetChunk(kPool1Bit, 0), blocks[128]->GetMemory().chunk);
+  vm->Free(blocks[128]);
+  EXPECT_EQ(vm->GetChunkCount(kPool1Bit), 0);
+  EXPECT_EQ(vm->GetUsedBlockCount(), 0);
+  EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), 0u);
+}
+
+TEST_F(VirtualMemoryTest, TileSizesPickTheirPoolAndOthersGetBlocksOfTheirOwn) {
+  auto vm = MakeVM(8 << 20);
+  const struct {
+    unsigned int size;
+    int pool;  // -1: a block of its own
+  } rows[] = {{0x2000, 0}, {0x4000, 1}, {0x10000, 2}, {0x20000, 3}, {0x40000, 4}, {k24Bit, -1}};
+  for (const auto& row : rows) {
+    KzSwapBlock* block = vm->Allocate(row.size);
+    const KzVMHandle& memory = block->GetMemory();
+    EXPECT_EQ(memory.size, row.size) << "at size=" << row.size;
+    if (row.pool < 0) {
+      EXPECT_EQ(memory.chunk, nullptr) << "at size=" << row.size;
+      EXPECT_NE(memory.handle, nullptr) << "at size=" << row.size;
+    } else {
+      EXPECT_EQ(memory.handle, nullptr) << "at size=" << row.size;
+      ASSERT_EQ(vm->GetChunkCount(row.pool), 1) << "at size=" << row.size;
+      EXPECT_EQ(memory.chunk, vm->GetChunk(row.pool, 0)) << "at size=" << row.size;
+      EXPECT_EQ(memory.chunk->GetSlotSize(), row.size) << "at size=" << row.size;
+    }
+    // Unbuffered swap I/O needs page-aligned memory.
+    void* data = vm->Lock(block, 1, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(data) % 4096, 0u) << "at size=" << row.size;
+    vm->Unlock(block);
+  }
+}
+
+TEST_F(VirtualMemoryTest, ChunkIsLockedOnceAndNestedLocksKeepATileIn) {
+  auto vm = MakeVM(k8Bit * 2);
+  KzSwapBlock* a = vm->Allocate(k8Bit);
+  KzSwapBlock* b = vm->Allocate(k8Bit);
+  const KzVMChunk* chunk = a->GetMemory().chunk;
+  ASSERT_EQ(chunk, b->GetMemory().chunk);
+  EXPECT_EQ(chunk->GetBaseAddress(), nullptr);
+
+  auto* pa = static_cast<unsigned char*>(vm->Lock(a, 0, nullptr));
+  auto* pb = static_cast<unsigned char*>(vm->Lock(b, 0, nullptr));
+  EXPECT_EQ(chunk->GetLockCount(), 2u);
+  EXPECT_EQ(pa, chunk->GetBaseAddress() + 15 * k8Bit);
+  EXPECT_EQ(pb, chunk->GetBaseAddress() + 14 * k8Bit);
+  EXPECT_EQ(vm->Lock(a, 0, nullptr), pa);
+  EXPECT_EQ(chunk->GetLockCount(), 3u);
+
+  vm->Unlock(a);
+  EXPECT_TRUE(a->IsLocked()) << "one level is still held";
+  EXPECT_EQ(vm->Purge(a), 0) << "a tile with a lock level held stays";
+  vm->Unlock(a);
+  vm->Unlock(b);
+  EXPECT_EQ(chunk->GetLockCount(), 0u);
+  EXPECT_EQ(chunk->GetBaseAddress(), nullptr) << "the chunk's block is unlocked";
+  vm->Unlock(b);
+  EXPECT_EQ(chunk->GetLockCount(), 0u) << "an extra Unlock takes nothing from the chunk";
+
+  // Freeing a locked tile gives its lock levels back with it.
+  vm->Lock(b, 0, nullptr);
+  vm->Lock(a, 0, nullptr);
+  vm->Free(b);
+  EXPECT_EQ(chunk->GetLockCount(), 1u);
+  vm->Unlock(a);
+  EXPECT_EQ(chunk->GetLockCount(), 0u);
+}
+
+TEST_F(VirtualMemoryTest, LockReportsLoadedOnlyWhenItReadTheBytesBack) {
+  auto vm = MakeVM(k8Bit);
+  KzSwapBlock* a = vm->Allocate(k8Bit);
+  FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 1);
+  vm->Unlock(a);
+  int loaded = 7;
+  vm->Lock(a, 0, &loaded);
+  EXPECT_EQ(loaded, 7) << "a tile in memory leaves `loaded` alone";
+  vm->Unlock(a);
+
+  KzSwapBlock* b = vm->Allocate(k8Bit);  // evicts a: written out
+  EXPECT_FALSE(a->IsOnMemory());
+  EXPECT_TRUE(a->IsSwapped());
+  EXPECT_EQ(vm->GetUsedDiskSize(), k8Bit);
+
+  loaded = 0;
+  void* data = vm->Lock(a, 0, &loaded);  // evicts b, which was never written: dropped
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(loaded, 1);
+  EXPECT_EQ(FirstMismatch(data, k8Bit, 1), k8Bit);
+  EXPECT_FALSE(a->GetEditFlag()) << "freshly read bytes are not edited";
+  vm->Unlock(a);
+  EXPECT_FALSE(b->IsEnable());
+
+  loaded = 0;
+  ASSERT_NE(vm->Lock(b, 0, &loaded), nullptr);
+  EXPECT_EQ(loaded, 0) << "a tile never written has nothing to load";
+  vm->Unlock(b);
+  EXPECT_FALSE(a->IsOnMemory()) << "a was not edited since it was read: dropped, not written";
+  EXPECT_EQ(vm->GetUsedDiskSize(), k8Bit);
+}
+
+TEST_F(VirtualMemoryTest, TemporaryTilesAreDroppedWithoutAWrite) {
+  auto vm = MakeVM(k8Bit);
+  KzSwapBlock* a = vm->Allocate(k8Bit);
+  FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 1);
+  vm->Unlock(a);
+  ASSERT_EQ(vm->Purge(a), 1);  // written out: a has a place
+  const std::uint64_t place = a->GetBeginPos();
+
+  a->SetTemporary(1);
+  FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 2);
+  vm->Unlock(a);
+  // The write fault stays armed when nothing is written.
+  win32::FailNextFileWrites(1, ERROR_WRITE_FAULT);
+  EXPECT_EQ(vm->Purge(a), 1);
+  EXPECT_FALSE(a->IsOnMemory());
+  EXPECT_TRUE(a->IsSwapped()) << "its place still belongs to it";
+  EXPECT_EQ(a->GetBeginPos(), place);
+  KzSwapBlock* probe = vm->Allocate(k8Bit);
+  FillPattern(vm->Lock(probe, 1, nullptr), k8Bit, 3);
+  vm->Unlock(probe);
+  EXPECT_EQ(vm->Purge(probe), 0) << "the armed fault was still there";
+  vm->Free(probe);
+
+  // Made permanent again, it reads back what was last written, not the dropped edit.
+  a->SetTemporary(0);
+  int loaded = 0;
+  void* data = vm->Lock(a, 0, &loaded);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(loaded, 1);
+  EXPECT_EQ(FirstMismatch(data, k8Bit, 1), k8Bit);
+  vm->Unlock(a);
+}
+
+TEST_F(VirtualMemoryTest, StatisticsFollowTheBudget) {
+  auto vm = MakeVM(2 * k24Bit);
+  EXPECT_EQ(vm->GetPhysicalMemorySize(), 2 * k24Bit);
+  EXPECT_EQ(vm->GetMinimumUnitSize(), static_cast<DWORD>(sysconf(_SC_PAGESIZE)));
+  EXPECT_EQ(vm->GetSwapFileSize(), 2u * k24Bit);
+  KzSwapBlock* a = vm->Allocate(k24Bit);
+  vm->Lock(a, 1, nullptr);
+  EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), k24Bit);
+  EXPECT_EQ(vm->GetFreePhysicalMemorySize(), k24Bit);
+  KzSwapBlock* b = vm->Allocate(k24Bit);
+  vm->Lock(b, 1, nullptr);
+  // Both locked: a third tile cannot be allocated, but one that comes back in on a Lock
+  // passes the budget rather than fail.
+  EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k24Bit); }), 8);
+  EXPECT_EQ(vm->GetUsedBlockCount(), 2) << "the failed allocation left no record";
+  vm->Unlock(b);
+  ASSERT_EQ(vm->Purge(b), 1);
+  KzSwapBlock* c = vm->Allocate(k24Bit);
+  vm->Lock(c, 1, nullptr);
+  ASSERT_NE(vm->Lock(b, 0, nullptr), nullptr);
+  EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), 3 * k24Bit);
+  EXPECT_EQ(vm->GetFreePhysicalMemorySize(), 0u);
+  EXPECT_EQ(vm->GetCache().GetMarginSize(), 0u);
+  // Once something can go, the next request brings the memory back under the budget.
+  vm->Unlock(a);
+  vm->Unlock(b);
+  KzSwapBlock* d = vm->Allocate(k24Bit);
+  EXPECT_LE(vm->GetUsedPhysicalMemorySize(), 2 * k24Bit);
+  EXPECT_TRUE(d->IsOnMemory());
+  EXPECT_TRUE(c->IsOnMemory()) << "locked";
+}
+
+TEST_F(VirtualMemoryTest, CreateRemovesOnlyItsOwnStaleSwapFiles) {
+  const struct {
+    const char* name;
+    bool stale;
+  } rows[] = {
+      {"SWP1A2B.tmp", true},   {"SWP0.tmp", true},         {"SWPFFFF.tmp", true},
+      {"SWP12345.tmp", false}, {"SWPnotes.tmp", false},    {"swp1A.tmp", false},
+      {"SWP1A.TMP", false},    {"my_SWP_list.txt", false}, {"SWP1A.tmp.bak", false},
+      {"SWP.tmp", false},
+  };
+  for (const auto& row : rows) std::ofstream(m_folder.Native(row.name)) << "data";
+  auto vm = MakeVM(k8Bit);
+  std::vector<std::string> expected;
+  for (const auto& row : rows) {
+    if (!row.stale) expected.push_back(row.name);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FilesIn(NativeFolder()), expected);
+  EXPECT_EQ(UnlinkedFilesIn(NativeFolder()).size(), 1u) << "the new swap file is open, unlinked";
+}
+
+TEST_F(VirtualMemoryTest, TooLittleDiskSpaceNamesTheVirtualMemory) {
+  kzSwapSetFreeSpaceOverride(k8Bit - 1);
+  KzVirtualMemory vm;
+  KzFilePath folder = Folder();
+  try {
+    vm.Create(k8Bit, &folder);
+    ADD_FAILURE() << "Create succeeded without disk space";
+  } catch (const KzException& e) {
+    EXPECT_EQ(e.GetErrorCode(), 39);
+    EXPECT_EQ(e.GetAlert().GetAlertID(), 0x40800014u);
+  }
+  EXPECT_FALSE(vm.IsCreated());
+  EXPECT_TRUE(FilesIn(NativeFolder()).empty()) << "the name made for the swap file is gone";
+  EXPECT_TRUE(UnlinkedFilesIn(NativeFolder()).empty());
+
+  kzSwapSetFreeSpaceOverride(kzSwapNoFreeSpaceOverride);
+  vm.Create(k8Bit, &folder);
+  EXPECT_TRUE(vm.IsCreated());
+  EXPECT_EQ(kzThrownCode([&] { vm.Create(k8Bit, &folder); }), 0x20010008) << "created once";
+}
+
+TEST(AllocateMemorySize, BudgetRules) {
+  constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+  const struct {
+    const char* label;
+    int mode, percentage;
+    std::uint64_t total, available, expected;
+  } rows[] = {
+      {"mode 0 takes the larger half", 0, 0, 2 * kGiB, kGiB, kGiB},
+      {"mode 0 with more available than total", 0, 0, kGiB, 2 * kGiB - 2, kGiB - 1},
+      {"mode 0 caps at 2 GiB - 1", 0, 0, 8 * kGiB, 6 * kGiB, 0x7FFFFFFF},
+      {"mode 1 at 50%", 1, 50, 1000, 0, 500},
+      {"mode 1 clamps 10% to 20%", 1, 10, 1000, 0, 200},
+      {"mode 1 clamps 95% to 80%", 1, 95, 1000, 0, 800},
+      {"mode 1 divides by 100 first", 1, 50, 1099, 0, 500},
+      {"mode 1 caps at 2 GiB - 1", 1, 80, 8 * kGiB, 0, 0x7FFFFFFF},
+      {"mode 2", 2, 50, 8 * kGiB, 8 * kGiB, 0},
+      {"mode -1", -1, 50, 8 * kGiB, 8 * kGiB, 0},
+  };
+  for (const auto& row : rows) {
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    status.ullTotalPhys = row.total;
+    status.ullAvailPhys = row.available;
+    EXPECT_EQ(kzGetAllocateMemorySizeFor(row.mode, row.percentage, status), row.expected)
+        << row.label;
+  }
+}
+
+TEST(AllocateMemorySize, MemoryStatusComesFromTheSystem) {
+  MEMORYSTATUSEX status;
+  std::memset(&status, 0xAB, sizeof status);
+  kzwGlobalMemoryStatus(&status);
+  EXPECT_EQ(status.dwLength, 64u);
+  EXPECT_GT(status.ullTotalPhys, 0u);
+  EXPECT_LE(status.ullAvailPhys, status.ullTotalPhys);
+  EXPECT_LE(kzGetAllocateMemorySize(1, 20), status.ullTotalPhys / 5);
+  EXPECT_EQ(kzGetAllocateMemorySize(3, 20), 0u);
+}
+
+TEST_F(VirtualMemoryTest, ProcessWideManagerIsCreatedByTheFirstSuccessfulCall) {
+  KzVirtualMemory* vm = kzGetVirtualMemory();
+  ASSERT_NE(vm, nullptr);
+  EXPECT_EQ(kzGetVirtualMemory(), vm);
+  EXPECT_EQ(kzThrownCode([] { kzCreateVirtualMemory(nullptr); }), 0x20010008);
+  if (vm->IsCreated()) GTEST_SKIP() << "another test created the process-wide manager";
+  EXPECT_EQ(vm->GetPhysicalMemorySize(), 0u);
+  EXPECT_EQ(vm->GetMinimumUnitSize(), 32768u);
+  EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k8Bit); }), 0x200132C8) << "nothing before Create";
+
+  KzFilePath missing = Folder();
+  missing += "missing";
+  _CREATEVMPARAM param{0, &missing, 1, 20};
+  EXPECT_EQ(kzThrownCode([&] { kzCreateVirtualMemory(&param); }), 0x200132C9);
+  EXPECT_FALSE(vm->IsCreated());
+
+  KzFilePath folder = Folder();
+  param.folder = &folder;
+  kzCreateVirtualMemory(&param);
+  ASSERT_TRUE(vm->IsCreated());
+  const DWORD budget = vm->GetPhysicalMemorySize();
+  EXPECT_GT(budget, 0u);
+  EXPECT_LE(budget, kzGetAllocateMemorySize(1, 20) + vm->GetSwap().GetSectorSize());
+
+  // A second call changes nothing, wherever it points.
+  win32::testing::TempFolder other(vmem_testing::TempBase().c_str());
+  KzFilePath otherFolder(other.Lib().c_str());
+  _CREATEVMPARAM second{0, &otherFolder, 1, 80};
+  kzCreateVirtualMemory(&second);
+  EXPECT_EQ(vm->GetPhysicalMemorySize(), budget);
+  EXPECT_TRUE(UnlinkedFilesIn(other.native()).empty());
+  EXPECT_EQ(UnlinkedFilesIn(NativeFolder()).size(), 1u);
+
+  KzSwapBlock* block = vm->Allocate(k8Bit);
+  FillPattern(vm->Lock(block, 1, nullptr), k8Bit, 9);
+  vm->Unlock(block);
+  vm->Free(block);
+}
+
+}  // namespace
