@@ -145,7 +145,7 @@ DWORD GetHeader(const void* block, int swap) {
 // input whenever the stream has run dry (leaving it dry when nothing is left, which zlib then
 // reports as an error).
 template <typename Feed>
-void RunInflate(z_stream& stream, void* dest, DWORD destLength, Feed&& feed) {
+DWORD RunInflate(z_stream& stream, void* dest, DWORD destLength, Feed&& feed) {
   // zlib refuses a null output even with no room asked for (an empty block).
   Bytef none = 0;
   auto* out = dest != nullptr ? static_cast<Bytef*>(dest) : &none;
@@ -161,7 +161,7 @@ void RunInflate(z_stream& stream, void* dest, DWORD destLength, Feed&& feed) {
   for (;;) {
     if (stream.avail_in == 0) feed(stream);
     const int result = inflate(&stream, Z_NO_FLUSH);
-    if (result == Z_STREAM_END) return;
+    if (result == Z_STREAM_END) return static_cast<DWORD>(stream.total_out);
     if (result != Z_OK) kzThrowError(kKzErrorNotEnoughMemory);
     if (stream.avail_out == 0 && outLeft > 0) nextWindow();
   }
@@ -213,18 +213,19 @@ void* KzZLib::InternalCompress(const void* source, DWORD length, DWORD* blockLen
   return result;
 }
 
-void KzZLib::InternalDecompress(const void* stream, void* dest, DWORD streamLength,
+DWORD KzZLib::InternalDecompress(const void* stream, void* dest, DWORD streamLength,
                                 DWORD destLength) {
   InflateStream inflater;
   auto* in = static_cast<Bytef*>(const_cast<void*>(stream));
   DWORD inLeft = streamLength;
-  RunInflate(inflater.Get(), dest, destLength, [&](z_stream& z) {
+  const DWORD produced = RunInflate(inflater.Get(), dest, destLength, [&](z_stream& z) {
     const DWORD piece = std::min(kPiece, inLeft);
     z.next_in = in;
     z.avail_in = piece;
     in += piece;
     inLeft -= piece;
   });
+  return produced;
 }
 
 void KzZLib::Compress(KzArchive& archive, const void* source, DWORD length, DWORD* blockLength) {
@@ -245,7 +246,7 @@ void KzZLib::CompressToHandle(TQHANDLE& handle, const void* source, DWORD length
   handle = static_cast<TQHANDLE>(InternalCompress(source, length, blockLength, 0, swap));
 }
 
-void KzZLib::Decompress(KzArchive& archive, void* dest, DWORD destLength) {
+DWORD KzZLib::Decompress(KzArchive& archive, void* dest, DWORD destLength) {
   DWORD left = 0;
   archive >> left;
   InflateStream inflater;
@@ -259,24 +260,25 @@ void KzZLib::Decompress(KzArchive& archive, void* dest, DWORD destLength) {
     left -= count;
     return count;
   };
-  RunInflate(inflater.Get(), dest, destLength, [&](z_stream& z) {
+  const DWORD produced = RunInflate(inflater.Get(), dest, destLength, [&](z_stream& z) {
     if (left == 0) return;
     z.avail_in = readPiece();
     z.next_in = piece;
   });
   // The archive goes on after the block, also when the stream ended early.
   while (left > 0) readPiece();
+  return produced;
 }
 
-void KzZLib::Decompress(const void* block, void* dest, DWORD destLength, int swap) {
-  InternalDecompress(static_cast<const Bytef*>(block) + 4, dest, GetHeader(block, swap),
+DWORD KzZLib::Decompress(const void* block, void* dest, DWORD destLength, int swap) {
+  return InternalDecompress(static_cast<const Bytef*>(block) + 4, dest, GetHeader(block, swap),
                      destLength);
 }
 
-void KzZLib::Decompress(const void* block, DWORD blockSize, void* dest, DWORD destLength,
+DWORD KzZLib::Decompress(const void* block, DWORD blockSize, void* dest, DWORD destLength,
                         int swap) {
   if (block == nullptr || blockSize < 4) kzThrowError(kKzErrorNotEnoughMemory);
   const DWORD length = GetHeader(block, swap);
   if (length > blockSize - 4) kzThrowError(kKzErrorNotEnoughMemory);
-  InternalDecompress(static_cast<const Bytef*>(block) + 4, dest, length, destLength);
+  return InternalDecompress(static_cast<const Bytef*>(block) + 4, dest, length, destLength);
 }

@@ -34,13 +34,15 @@ class KzZLib {
 
   // Reads a block from `archive` and inflates it into `dest` of `destLength` bytes. The archive
   // ends up after the block. Data missing from the archive throws the archive's read error.
-  void Decompress(KzArchive& archive, void* dest, DWORD destLength);
+  // Every form returns the number of bytes the stream produced (at most `destLength`); a
+  // caller that knows the exact size checks it, as a stream may end early.
+  DWORD Decompress(KzArchive& archive, void* dest, DWORD destLength);
   // Inflates the block at `block` (length from its header) into `dest`. The header is trusted:
   // prefer the form below when the block's size is known.
-  void Decompress(const void* block, void* dest, DWORD destLength, int swap);
+  DWORD Decompress(const void* block, void* dest, DWORD destLength, int swap);
   // As above, checking the header against `blockSize`, the bytes available at `block`: a block
   // shorter than its header says throws 8 without reading past `blockSize`.
-  void Decompress(const void* block, DWORD blockSize, void* dest, DWORD destLength, int swap);
+  DWORD Decompress(const void* block, DWORD blockSize, void* dest, DWORD destLength, int swap);
 
  protected:
   // Compresses into a pointer block (`pointerFlag` non-zero) or a TQHANDLE (returned as the
@@ -48,7 +50,7 @@ class KzZLib {
   void* InternalCompress(const void* source, DWORD length, DWORD* blockLength, int pointerFlag,
                          int swap);
   // Inflates `streamLength` bytes of zlib stream into `dest` of `destLength` bytes.
-  void InternalDecompress(const void* stream, void* dest, DWORD streamLength, DWORD destLength);
+  DWORD InternalDecompress(const void* stream, void* dest, DWORD streamLength, DWORD destLength);
 
  private:
   int m_level = -1;

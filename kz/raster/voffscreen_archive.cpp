@@ -157,14 +157,14 @@ KzVOffscreen* KzVOffscreen::Read(KzArchive& archive) {
       archive >> stored;
       // Reading any other size into a block would corrupt it or the memory beside it.
       if (present != 1 || stored != bytes) kzThrowError(kKzErrorFileFormat);
-      // Raw bytes overwrite the whole block; a compressed block is cleared first so that a
-      // stream shorter than the block leaves the clear colour, never stale memory.
-      image->m_enableClear = compressed;
+      // Raw bytes overwrite the whole block, and a compressed stream must fill it: a shorter
+      // one is a damaged file.
+      image->m_enableClear = 0;
       image->MoveCursor(block.left, block.top);
       BYTE* base = image->m_cursor.base;
       if (base == nullptr) kzThrowError(kKzErrorSwapSpace);
       if (compressed != 0) {
-        zlib.Decompress(archive, base, bytes);
+        if (zlib.Decompress(archive, base, bytes) != bytes) kzThrowError(kKzErrorFileFormat);
       } else if (archive.Read(base, bytes) != bytes) {
         kzThrowError(kKzErrorParameter);
       }

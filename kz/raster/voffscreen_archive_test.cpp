@@ -224,4 +224,26 @@ TEST(VOffscreenArchive, ImpossibleHeadersAreRejectedBeforeAnythingIsAllocated) {
   }
 }
 
+TEST(VOffscreenArchive, CompressedBlockThatEndsEarlyIsRejected) {
+  ImagePtr image = MakeImage(8, 256, 256);
+  FillBlock(image.get(), 0, 0, 7);
+  Bytes bytes = Store(image.get(), 1);
+  // Replace the block's stream by a valid zlib stream of one byte less than the block.
+  const std::vector<BYTE> block = BlockBytes(image.get(), 0, 0);
+  std::vector<BYTE> packed(compressBound(static_cast<uLong>(block.size())));
+  uLongf packedLength = static_cast<uLongf>(packed.size());
+  ASSERT_EQ(compress(packed.data(), &packedLength, block.data(),
+                     static_cast<uLong>(block.size() - 1)),
+            Z_OK);
+  const std::uint32_t oldLength = bytes[kBlockData] << 24 | bytes[kBlockData + 1] << 16 |
+                                  bytes[kBlockData + 2] << 8 | bytes[kBlockData + 3];
+  Bytes patched(bytes.begin(), bytes.begin() + kBlockData);
+  for (int i = 3; i >= 0; --i) patched.push_back(static_cast<BYTE>(packedLength >> (8 * i)));
+  patched.insert(patched.end(), packed.begin(), packed.begin() + packedLength);
+  patched.insert(patched.end(), bytes.begin() + kBlockData + 4 + oldLength, bytes.end());
+  // The section lengths no longer match; the reader must still refuse the short block.
+  VectorArchive archive(patched);
+  EXPECT_EQ(kzThrownCode([&] { ImagePtr loaded(KzVOffscreen::Read(archive)); }), 0x2001000B);
+}
+
 }  // namespace
