@@ -19,6 +19,7 @@
 
 #include "kz/foundation/geometry.h"
 #include "kz/foundation/tarray.h"
+#include "kz/raster/pixel_format.h"
 #include "tqwutl/types.h"
 
 class KzArchive;
@@ -397,6 +398,21 @@ class KzVOffscreen {
   // Four 8-bit pixels at the current address at once (0 / nothing when the address is null).
   DWORD Get8BitColorOnlyQuad() const;
   void Set8BitColorOnlyQuad(DWORD value);
+
+  // Dithering: 1 (ink) or 0 for a level at the cursor position, or at (x, y) in the static
+  // forms. GetDitherValue takes a density 0..255 in two levels of patterns, GetDitherValue16 a
+  // level 0..16 of the 4 x 4 patterns, GetDitherValue255 a value 0..255 against the 16 x 16
+  // ordered matrix. Out-of-range levels are clamped; negative coordinates wrap.
+  int GetDitherValue(int v) const { return GetDitherValue(v, m_cursor.x, m_cursor.y); }
+  int GetDitherValue16(int level) const { return GetDitherValue16(level, m_cursor.x, m_cursor.y); }
+  int GetDitherValue255(int v) const { return GetDitherValue255(v, m_cursor.x, m_cursor.y); }
+  static int GetDitherValue(int v, int x, int y) { return kz::pixel::GetDitherValue(v, x, y); }
+  static int GetDitherValue16(int level, int x, int y) {
+    return kz::pixel::GetDitherValue16(level, x, y);
+  }
+  static int GetDitherValue255(int v, int x, int y) {
+    return kz::pixel::GetDitherValue255(v, x, y);
+  }
 
   // Areas and protection -------------------------------------------------------------------------
 

@@ -181,20 +181,6 @@ class KzVOffscreenDepth : public KzVOffscreen {
   // the block, beyond the image edge included. An outer lock's cursor is restored afterwards.
   void OptimizeBlock(const tagRECT& rect) override { OptimizeArea(KzRect(rect)); }
 
-  // --- dithering at the cursor -----------------------------------------------------------------
-
-  // kz::pixel::GetDitherValue* at the cursor position, and the static forms at (x, y).
-  int GetDitherValue(int v) const { return GetDitherValue(v, m_cursor.x, m_cursor.y); }
-  int GetDitherValue16(int level) const { return GetDitherValue16(level, m_cursor.x, m_cursor.y); }
-  int GetDitherValue255(int v) const { return GetDitherValue255(v, m_cursor.x, m_cursor.y); }
-  static int GetDitherValue(int v, int x, int y) { return kz::pixel::GetDitherValue(v, x, y); }
-  static int GetDitherValue16(int level, int x, int y) {
-    return kz::pixel::GetDitherValue16(level, x, y);
-  }
-  static int GetDitherValue255(int v, int x, int y) {
-    return kz::pixel::GetDitherValue255(v, x, y);
-  }
-
   // --- direct access for loops over this depth -------------------------------------------------
 
   // The stored value under the cursor (address non-null) and its replacement.
