@@ -186,6 +186,7 @@ int KzSwap::Write(void* const data, KzSwapBlock* block) {
     if (!placed && block->IsSwapped()) Unplace(block);
     return 0;
   }
+  m_bytesWritten += block->m_size;
   return 1;
 }
 
@@ -208,6 +209,7 @@ int KzSwap::Read(void* data, KzSwapBlock* block) {
   } catch (const KzException&) {
     return 0;
   }
+  m_bytesRead += done;
   return done == block->m_size;
 }
 

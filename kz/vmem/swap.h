@@ -136,6 +136,9 @@ class KzSwap {
   std::uint64_t GetUsedTotalSize() const { return m_usedSize; }
   // The number of live block records.
   int GetUsedBlockCount() const { return m_blocks.GetCount(); }
+  // Bytes written to and read from the file by successful Write and Read calls so far.
+  std::uint64_t GetBytesWritten() const { return m_bytesWritten; }
+  std::uint64_t GetBytesRead() const { return m_bytesRead; }
   // The disk's sector size; 0 before Create.
   DWORD GetSectorSize() const { return m_sectorSize; }
   // The free ranges of the file (null before Create).
@@ -160,4 +163,6 @@ class KzSwap {
   std::uint64_t m_swapSize = 0;
   std::uint64_t m_usedSize = 0;
   DWORD m_growthStep = 0;
+  std::uint64_t m_bytesWritten = 0;
+  std::uint64_t m_bytesRead = 0;
 };

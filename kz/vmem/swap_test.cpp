@@ -96,6 +96,8 @@ TEST_F(SwapTest, WritesReadBackAndKeepTheirPlace) {
   ASSERT_EQ(m_swap.Read(m_buffer, b), 1);
   EXPECT_EQ(FirstMismatch(m_buffer, kTile, 2), kTile);
   EXPECT_EQ(m_swap.Read(m_buffer, m_swap.Allocate(kTile)), 0) << "nothing to read: no place";
+  EXPECT_EQ(m_swap.GetBytesWritten(), 3u * kTile) << "traffic counts successful calls only";
+  EXPECT_EQ(m_swap.GetBytesRead(), 2u * kTile);
 
   // A freed place joins the end of the free list: the older free tail is used up first.
   m_swap.Deallocate(a);

@@ -84,6 +84,9 @@ class KzVirtualMemory {
   // --- statistics ------------------------------------------------------------------------------
   std::uint64_t GetSwapFileSize() const { return m_swap.GetSwapSize(); }
   std::uint64_t GetUsedDiskSize() const { return m_swap.GetUsedTotalSize(); }
+  // Swap traffic so far: bytes written out by evictions and read back by locks.
+  std::uint64_t GetSwapBytesWritten() const { return m_swap.GetBytesWritten(); }
+  std::uint64_t GetSwapBytesRead() const { return m_swap.GetBytesRead(); }
   int GetUsedBlockCount() const { return m_swap.GetUsedBlockCount(); }
   // The budget in bytes; 0 before Create.
   DWORD GetPhysicalMemorySize() const { return m_physicalMemorySize; }
