@@ -6,11 +6,7 @@
 #include "win32/code_page_p.h"
 #include "win32/win32.h"
 
-namespace win32::detail {
-namespace {
-
-// Cancel where the box has it, else No, else Abort (abort/retry/ignore), else OK.
-int SafestAnswer(UINT type) {
+int win32::SafestAnswer(UINT type) {
   switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL:
     case MB_YESNOCANCEL:
@@ -25,6 +21,9 @@ int SafestAnswer(UINT type) {
       return IDOK;
   }
 }
+
+namespace win32::detail {
+namespace {
 
 int PrintToStandardError(HWND, const char* text, const char* caption, UINT type) {
   const std::string title = Cp932ToUtf8Lenient(caption != nullptr ? caption : "Error");

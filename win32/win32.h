@@ -232,6 +232,10 @@ using MessageBoxHandler =
 // No, else Abort (abort/retry/ignore), else OK.
 void SetMessageBoxHandler(MessageBoxHandler handler);
 
+// The safest answer to a box of `type`: IDCANCEL where it has Cancel, else IDNO, else IDABORT
+// (abort/retry/ignore), else IDOK.
+int SafestAnswer(UINT type);
+
 // The module (shared object or executable) that holds `address`, or null.
 HMODULE ModuleFromAddress(const void* address);
 
