@@ -56,7 +56,7 @@
 #include "kz/raster/voffscreen_depth.h"
 #include "kz/raster/voffscreen_null_device.h"
 
-// Pixel mixers.
+// Pixel mixing: the mixer family, the image pixel mixer and mask.
 #include "kz/raster/mixer/pixel_mixer.h"
 #include "kz/raster/mixer/pixel_mixer_arith.h"
 #include "kz/raster/mixer/pixel_mixer_blend.h"
@@ -65,6 +65,9 @@
 #include "kz/raster/mixer/pixel_mixer_kind.h"
 #include "kz/raster/mixer/pixel_mixer_rules.h"
 #include "kz/raster/mixer/pixel_mixer_smudge.h"
+#include "kz/raster/mixer/row_fast_path.h"
+#include "kz/raster/mixer/voff_pixel_mask.h"
+#include "kz/raster/mixer/voff_pixel_mixer.h"
 
 // Brush engine.
 #include "kz/brush/stroke.h"

@@ -4,21 +4,9 @@
 
 #include "win32/win32.h"
 
-KzMessageBoxRecorder& KzMessageBoxRecorder::Get() {
+KzMessageBoxRecorder& kzMessageBoxes() {
   static KzMessageBoxRecorder recorder;
   return recorder;
-}
-
-void KzMessageBoxRecorder::Reset() {
-  m_shown.clear();
-  m_answer = 1;
-  m_hook = nullptr;
-}
-
-int KzMessageBoxRecorder::Show(HWND owner, const char* text, const char* caption, UINT style) {
-  m_shown.push_back({owner, text ? text : "", caption ? caption : "", style});
-  if (m_hook) m_hook();
-  return m_answer;
 }
 
 namespace {
@@ -27,7 +15,10 @@ class MessageBoxEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     win32::SetMessageBoxHandler([](HWND owner, const char* text, const char* caption, UINT style) {
-      return KzMessageBoxRecorder::Get().Show(owner, text, caption, style);
+      KzMessageBoxRecorder& boxes = kzMessageBoxes();
+      boxes.shown.push_back({owner, text ? text : "", caption ? caption : "", style});
+      if (boxes.hook) boxes.hook();
+      return boxes.answer;
     });
   }
   void TearDown() override { win32::SetMessageBoxHandler(nullptr); }

@@ -1,63 +1,30 @@
-// Test helpers for the strings, their arrays and KzTime.
+// Test helpers for the strings and KzTime.
 #pragma once
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "kz/foundation/exception.h"
-#include "tqwutl/memory_p.h"
-
 namespace kz_testing {
-
-// The code of the KzException that `action` throws; 0 when it returns normally.
-template <typename Action>
-int ThrownCode(Action&& action) {
-  try {
-    action();
-  } catch (const KzException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
-}
-
-// Makes the utility library's allocations fail after `after` more successes, for the guard's
-// lifetime.
-class FailAllocations {
- public:
-  explicit FailAllocations(int after) { tqTestFailAllocations(after); }
-  ~FailAllocations() { tqTestFailAllocations(-1); }
-  FailAllocations(const FailAllocations&) = delete;
-  FailAllocations& operator=(const FailAllocations&) = delete;
-};
 
 // Sets the process time zone (TZ) for the guard's lifetime.
 class TimeZone {
  public:
   explicit TimeZone(const char* zone) {
-    const char* old = std::getenv("TZ");
-    m_hadOld = old != nullptr;
-    if (m_hadOld) m_old = old;
+    if (const char* old = std::getenv("TZ")) m_old = old;
     setenv("TZ", zone, 1);
     tzset();
   }
   ~TimeZone() {
-    if (m_hadOld) {
-      setenv("TZ", m_old.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
+    m_old ? setenv("TZ", m_old->c_str(), 1) : unsetenv("TZ");
     tzset();
   }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
 
  private:
-  bool m_hadOld = false;
-  std::string m_old;
+  std::optional<std::string> m_old;
 };
 
 // A zero-terminated run of 16-bit units from a UTF-16 literal.
@@ -77,11 +44,8 @@ inline std::u16string ToU16(const unsigned short* text) {
 // "61 81 46 ..." for failure messages.
 inline std::string Hex(std::string_view bytes) {
   std::string out;
-  char piece[4];
-  for (unsigned char b : bytes) {
-    std::snprintf(piece, sizeof piece, "%02X ", b);
-    out += piece;
-  }
+  for (unsigned char b : bytes)
+    out += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15], ' '};
   return out;
 }
 

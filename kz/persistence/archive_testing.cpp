@@ -13,22 +13,24 @@
 
 namespace kz::testing {
 
-VectorArchive::VectorArchive(unsigned int mode, unsigned int cacheSize, Bytes bytes)
-    : m_bytes(std::move(bytes)) {
+VectorArchive::VectorArchive(unsigned int mode, unsigned int cacheSize, Bytes bytes, bool discard)
+    : m_bytes(std::move(bytes)), m_discard(discard) {
   if (cacheSize == 0) EnableCache(0);
   Init(mode, cacheSize);
   SetLength(static_cast<unsigned int>(m_bytes.size()));
 }
 
 unsigned int VectorArchive::WriteSelf(const void* data, unsigned int count) {
-  if (m_at + count > m_bytes.size()) m_bytes.resize(m_at + count);
-  std::memcpy(m_bytes.data() + m_at, data, count);
+  m_written += count;
+  if (!m_discard) {
+    if (m_at + count > m_bytes.size()) m_bytes.resize(m_at + count);
+    std::memcpy(m_bytes.data() + m_at, data, count);
+  }
   m_at += count;
   return count;
 }
 
 unsigned int VectorArchive::ReadSelf(void* buffer, unsigned int count) {
-  ++m_readCalls;
   m_largestRead = std::max(m_largestRead, count);
   const auto done = static_cast<unsigned int>(
       std::min<std::size_t>(count, m_at < m_bytes.size() ? m_bytes.size() - m_at : 0));
@@ -40,13 +42,12 @@ unsigned int VectorArchive::ReadSelf(void* buffer, unsigned int count) {
 unsigned int VectorArchive::SeekSelf(int offset, unsigned int origin) {
   if (origin == 0) m_at = static_cast<unsigned int>(offset);
   if (origin == 1) m_at += offset;
-  if (m_at > m_bytes.size() && IsSaving()) m_bytes.resize(m_at);  // a gap, as in a file
+  if (m_at > m_bytes.size() && IsSaving() && !m_discard) m_bytes.resize(m_at);  // a gap
   return static_cast<unsigned int>(m_at);
 }
 
 void WriteSample(KzArchive& a) {
-  a << static_cast<unsigned char>(1) << static_cast<short>(-3) << 0x7FFFFFFF << std::int64_t{-5}
-    << 2.5f << -0.25 << tagTQRGBCOLOR16{1, 2, 3, 4} << "line\r\nnext\r";
+  a << static_cast<unsigned char>(1) << 0x7FFFFFFF << std::int64_t{-5} << "line\r\nnext\r";
   const unsigned short wide[] = {0x3042, 0x0D, 0x0A, 0x41, 0};
   a << KzWideString(wide);
   const unsigned char mk[] = {0xFF, 0x00, 0x05, 'h', 'e', 'l', 'l', 'o'};
@@ -64,27 +65,20 @@ void WriteSample(KzArchive& a) {
 
 void ReadSample(KzArchive& a) {
   unsigned char c = 0;
-  short s = 0;
   int i = 0, inSection = 0;
   std::int64_t l = 0;
-  float f = 0;
-  double d = 0;
-  tagTQRGBCOLOR16 rgb{};
   KzString text, mk, inner;
   KzWideString wide;
   KzHandle data;
-  a >> c >> s >> i >> l >> f >> d >> rgb >> text >> wide;
+  a >> c >> i >> l >> text >> wide;
   a.ReadMKString(mk);
   a.BeginSection();
   a >> inSection >> inner;
   a.EndSection();
   a.ReadSectionData(data);
-  EXPECT_TRUE(c == 1 && s == -3 && i == 0x7FFFFFFF && l == -5 && f == 2.5f && d == -0.25);
-  EXPECT_TRUE(rgb.a == 1 && rgb.b == 4 && inSection == 7);
-  EXPECT_STREQ(text, "line\r\nnext\r\n");
-  EXPECT_TRUE(wide.GetLength() == 4 && wide.GetAt(2) == 0x0A);
-  EXPECT_STREQ(mk, "hello");
-  EXPECT_STREQ(inner, "in section");
+  EXPECT_TRUE(c == 1 && i == 0x7FFFFFFF && l == -5 && inSection == 7 && wide.GetLength() == 4);
+  EXPECT_EQ(std::string(text) + "|" + std::string(mk) + "|" + std::string(inner),
+            "line\r\nnext\r\n|hello|in section");
   ASSERT_EQ(data.GetSize(), 300u);
   EXPECT_EQ(static_cast<unsigned char*>(data.Lock())[299], 299 % 256);
   data.Unlock();

@@ -4,152 +4,94 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using namespace kz::pixel;
 
-TEST(PixelDither, BayerMatrixRowAndRange) {
+using Dither = int (*)(int, int, int);
+
+int DotsInTile(Dither dither, int v, int size) {
+  int on = 0;
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) on += dither(v, x, y);
+  }
+  return on;
+}
+
+TEST(PixelDither, TablesCountTheirDotsAndReadInTheirOrder) {
   const std::array<BYTE, 16> firstRow = {0, 128, 32, 160, 8,  136, 40, 168,
                                          2, 130, 34, 162, 10, 138, 42, 170};
   EXPECT_EQ(cbDitherTable256[0], firstRow);
-  // Every threshold 0..255 appears exactly once.
-  std::vector<int> seen(256, 0);
-  for (const auto& row : cbDitherTable256) {
-    for (BYTE v : row) ++seen[v];
-  }
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), 256);
-}
-
-TEST(PixelDither, Dither255OnCountsAndEdges) {
-  // Over one 16 x 16 tile exactly v + 1 positions are on for 0 < v < 255 (thresholds 0..v),
-  // none for 0 and all for 255 and above.
+  std::set<int> seen;  // 256 entries, 256 different thresholds
+  for (const auto& row : cbDitherTable256) seen.insert(row.begin(), row.end());
+  EXPECT_EQ(seen.size(), 256u) << "every threshold exactly once";
+  // Bayer: thresholds 0..v are on (none at 0, all from 255). Two-level: v dots, each coarse
+  // cell on or using the fine pattern of v mod 16. Values outside the range are clamped.
   for (int v = -1; v <= 256; ++v) {
-    int on = 0;
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) on += GetDitherValue255(v, x, y);
-    }
-    const int expected = v <= 0 ? 0 : v >= 255 ? 256 : v + 1;
-    EXPECT_EQ(on, expected) << "at v=" << v;
+    EXPECT_EQ(DotsInTile(GetDitherValue255, v, 16), v <= 0 ? 0 : std::min(v + 1, 256)) << v;
+    EXPECT_EQ(DotsInTile(GetDitherValue, v, 16), std::clamp(v, 0, 255)) << "at v=" << v;
   }
-  // v = 1 is on only where the matrix holds 0 or 1.
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      EXPECT_EQ(GetDitherValue255(1, x, y), cbDitherTable256[y][x] <= 1 ? 1 : 0)
-          << "at x=" << x << " y=" << y;
+  for (int level = -1; level <= 17; ++level) {
+    EXPECT_EQ(DotsInTile(GetDitherValue16, level, 4), std::clamp(level, 0, 16)) << level;
+    for (int i = 0; i < 16 && level > 0; ++i) {
+      EXPECT_GE(GetDitherValue16(level, i % 4, i / 4), GetDitherValue16(level - 1, i % 4, i / 4))
+          << "level " << level << " drops a dot at " << i;
     }
   }
-  EXPECT_EQ(GetDitherValue255(1, 0, 0), 1);
-  EXPECT_EQ(GetDitherValue255(1, 1, 0), 0);  // threshold 128
-  // Columns and rows repeat every 16, negative ones included.
-  EXPECT_EQ(GetDitherValue255(129, -15, 0), GetDitherValue255(129, 1, 0));
-  EXPECT_EQ(GetDitherValue255(129, 1, -16), GetDitherValue255(129, 1, 0));
-}
-
-TEST(PixelDither, SixteenLevelPatternsNestAndCount) {
-  for (int level = 0; level <= 16; ++level) {
-    int on = 0;
-    for (int y = 0; y < 4; ++y) {
-      for (int x = 0; x < 4; ++x) {
-        on += GetDitherValue16(level, x, y);
-        if (level > 0 && GetDitherValue16(level - 1, x, y) == 1) {
-          EXPECT_EQ(GetDitherValue16(level, x, y), 1) << "level " << level << " drops a dot";
-        }
-      }
-    }
-    EXPECT_EQ(on, level) << "at level=" << level;
-  }
-  // Level 3 is 1010 0000 0010 0000 read row by row: (x 2, y 0) on, (x 0, y 2) off.
-  EXPECT_EQ(GetDitherValue16(3, 2, 0), 1);
-  EXPECT_EQ(GetDitherValue16(3, 0, 2), 0);
-  // Levels outside 0..16 are clamped; positions wrap.
-  EXPECT_EQ(GetDitherValue16(17, 1, 1), 1);
-  EXPECT_EQ(GetDitherValue16(-3, 0, 0), 0);
-  EXPECT_EQ(GetDitherValue16(3, -2, 4), GetDitherValue16(3, 2, 0));
-}
-
-TEST(PixelDither, TwoLevelDitherCountsAndOrder) {
-  // Each coarse pattern of v / 16 = k holds k cells on and one cell that uses the fine pattern
-  // of v mod 16, so a 16 x 16 tile has 16k + (v mod 16) = v dots on.
-  for (int v = 0; v <= 255; ++v) {
-    int on = 0;
-    for (int y = 0; y < 16; ++y) {
-      for (int x = 0; x < 16; ++x) on += GetDitherValue(v, x, y);
-    }
-    EXPECT_EQ(on, v) << "at v=" << v;
-  }
-  struct Row {
-    const char* label;
-    int v, x, y, expected;
+  // The function, v, x, y and whether the dot is on.
+  const std::tuple<const char*, Dither, int, int, int, int> rows[] = {
+      {"255: threshold 128 at v 128", GetDitherValue255, 128, 1, 0, 1},
+      {"255: threshold 128 at v 127", GetDitherValue255, 127, 1, 0, 0},
+      {"255: negative positions wrap", GetDitherValue255, 128, -15, -16, 1},
+      {"16: rows are y", GetDitherValue16, 3, 2, 0, 1},
+      {"16: columns are x", GetDitherValue16, 3, 0, 2, 0},
+      {"16: negative positions wrap", GetDitherValue16, 5, -3, -3, 1},
+      {"two-level fine is x first", GetDitherValue, 3, 0, 2, 1},
+      {"two-level fine, swapped", GetDitherValue, 3, 2, 0, 0},
+      {"two-level coarse is x first", GetDitherValue, 48, 0, 8, 1},
+      {"two-level coarse, swapped", GetDitherValue, 48, 8, 0, 0},
+      {"two-level negative positions wrap", GetDitherValue, 100, -1, -4, 1},
   };
-  const Row rows[] = {
-      // Fine pattern, x first: level 3 holds [0][2] = 1 and [2][0] = 0.
-      {"fine x0 y2", 3, 0, 2, 1},
-      {"fine x2 y0", 3, 2, 0, 0},
-      // Coarse v / 16 = 3 (1212 2222 0212 2222), x first: [0][2] = 1, [2][0] = 0 (fine level
-      // 0 there, so off).
-      {"coarse x0 y8", 48, 0, 8, 1},
-      {"coarse x8 y0", 48, 8, 0, 0},
-      // Out-of-range densities are clamped.
-      {"v 300 as 255", 300, 0, 0, 1},
-      {"v -5 as 0", -5, 0, 0, 0},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(GetDitherValue(row.v, row.x, row.y), row.expected) << row.label;
-  }
-  EXPECT_EQ(GetDitherValue(300, 13, 7), GetDitherValue(255, 13, 7));
-  EXPECT_EQ(GetDitherValue(100, -3, -9), GetDitherValue(100, 13, 7));
+  for (const auto& [label, dither, v, x, y, on] : rows) EXPECT_EQ(dither(v, x, y), on) << label;
 }
 
-TEST(PixelSpecialty, CellsKeepEveryValueAndTheirNeighbours) {
+TEST(PixelSpecialty, CellsKeepEveryValueAndTheOtherNibbles) {
   for (int x = 0; x < 8; ++x) {
+    const BYTE other = x < 4 ? 0x0F : 0xF0;
     for (int v = 0; v < 256; ++v) {
-      BYTE upper = 0x5C;
-      BYTE lower = 0xA3;
+      BYTE upper = 0x5C, lower = 0xA3;
       SetSpecialtyCell(upper, lower, x, static_cast<BYTE>(v));
       ASSERT_EQ(GetSpecialtyCell(upper, lower, x), v) << "at x=" << x << " v=" << v;
-      // The other nibble of both bytes is untouched.
-      const BYTE other = x < 4 ? 0x0F : 0xF0;
-      ASSERT_EQ(upper & other, 0x5C & other) << "at x=" << x;
-      ASSERT_EQ(lower & other, 0xA3 & other) << "at x=" << x;
+      ASSERT_EQ((upper & other) << 8 | (lower & other), (0x5C & other) << 8 | (0xA3 & other)) << x;
     }
   }
-  // 0xA7 at x mod 8 = 5 lands in the low nibbles: upper 0x?A, lower 0x?7.
-  BYTE upper = 0;
-  BYTE lower = 0;
-  SetSpecialtyCell(upper, lower, 13, 0xA7);
-  EXPECT_EQ(upper, 0x0A);
-  EXPECT_EQ(lower, 0x07);
+  BYTE upper = 0, lower = 0;
+  SetSpecialtyCell(upper, lower, 13, 0xA7);  // x mod 8 = 5: the low nibbles, high 4 bits above
+  EXPECT_EQ(upper << 8 | lower, 0x0A07);
 }
 
-// The bit depths test partial bytes at both ends of a row's range.
 TEST(PixelMemory, AreaClearLooksOnlyInsideTheArea) {
   constexpr int kRowBytes = 1024;
   std::vector<BYTE> block(kRowBytes * 256, 0);
-  struct Row {
-    const char* label;
-    int bits;
-    int byteOffset;  // in row 5
-    BYTE value;
-    int inkX;  // the pixel that byte belongs to
+  // Bits, a byte of row 5 and its value, the pixel it belongs to.
+  const std::tuple<int, int, BYTE, int> rows[] = {
+      {1, 1, 0x40, 9}, {2, 1, 0x04, 6}, {8, 9, 0x01, 9}, {16, 18, 0x01, 9}, {32, 39, 0x01, 9},
   };
-  const Row rows[] = {
-      {"1-bit x=9", 1, 1, 0x40, 9},  // byte 1, mask 0x40
-      {"2-bit x=6", 2, 1, 0x04, 6},  // byte 1, bits 3-2
-      {"8-bit x=9", 8, 9, 0x01, 9},          {"16-bit alpha x=9", 16, 18, 0x01, 9},
-      {"32-bit alpha x=9", 32, 39, 0x01, 9},
-  };
-  for (const Row& row : rows) {
+  for (const auto& [bits, byte, value, x] : rows) {
     std::fill(block.begin(), block.end(), 0);
-    block[5 * kRowBytes + row.byteOffset] = row.value;
-    EXPECT_FALSE(IsAreaClear(block.data(), kRowBytes, row.bits, 0, 0, 256, 256)) << row.label;
-    EXPECT_FALSE(IsAreaClear(block.data(), kRowBytes, row.bits, row.inkX, 5, row.inkX + 1, 6))
-        << row.label;
-    EXPECT_TRUE(IsAreaClear(block.data(), kRowBytes, row.bits, 0, 0, row.inkX, 256)) << row.label;
-    EXPECT_TRUE(IsAreaClear(block.data(), kRowBytes, row.bits, row.inkX + 1, 0, 256, 256))
-        << row.label;
-    EXPECT_TRUE(IsAreaClear(block.data(), kRowBytes, row.bits, 0, 6, 256, 256)) << row.label;
+    block[5 * kRowBytes + byte] = value;
+    const auto clear = [&block, bits = bits](int x0, int y0, int x1, int y1) {
+      return IsAreaClear(block.data(), kRowBytes, bits, x0, y0, x1, y1);
+    };
+    EXPECT_FALSE(clear(0, 0, 256, 256)) << bits;
+    EXPECT_FALSE(clear(x, 5, x + 1, 6)) << bits << "-bit x=" << x;
+    EXPECT_TRUE(clear(0, 0, x, 256)) << bits << "-bit x=" << x;
+    EXPECT_TRUE(clear(x + 1, 0, 256, 256)) << bits << "-bit x=" << x;
+    EXPECT_TRUE(clear(0, 6, 256, 256)) << bits;
   }
 }
 

@@ -1,6 +1,6 @@
 // Test support for block raster images: the process-wide virtual memory (created once for the
-// whole test program by a global environment), managers of chosen budgets, images owned by a
-// smart pointer, and an archive over a byte vector.
+// whole test program by a global environment), managers of chosen budgets and images owned by
+// a smart pointer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "kz/persistence/archive.h"
 #include "kz/raster/voffscreen.h"
 #include "kz/vmem/virtual_memory.h"
+#include "win32/temp_folder_testing.h"
 
 namespace raster_testing {
 
@@ -19,22 +19,17 @@ namespace raster_testing {
 inline constexpr unsigned int kProcessBudget = 512u << 20;
 
 // The process-wide manager, created by the test environment before the first test.
-KzVirtualMemory* ProcessVM();
+inline KzVirtualMemory* ProcessVM() { return kzGetVirtualMemory(); }
 
 // A manager of its own with a swap file in a scratch folder that goes away with it.
 class ScratchVM {
  public:
   explicit ScratchVM(unsigned int budget);
-  ~ScratchVM();
-  ScratchVM(const ScratchVM&) = delete;
-  ScratchVM& operator=(const ScratchVM&) = delete;
-  KzVirtualMemory* get() const { return m_vm.get(); }
-  KzVirtualMemory* operator->() const { return m_vm.get(); }
+  KzVirtualMemory* get() { return &m_vm; }
 
  private:
-  struct Folder;
-  std::unique_ptr<Folder> m_folder;
-  std::unique_ptr<KzVirtualMemory> m_vm;
+  win32::testing::TempFolder m_folder;  // outlives the manager
+  KzVirtualMemory m_vm;
 };
 
 struct ImageDeleter {
@@ -50,31 +45,10 @@ ImagePtr MakeImage(int bits, int width, int height, KzVirtualMemory* vm = nullpt
 std::vector<int> ExistingBlocks(const KzVOffscreen& image);
 std::vector<int> LockedBlocks(const KzVOffscreen& image);
 
-// Fills the whole block under (x, y) with bytes that differ for every seed and offset, creating
+// Fills the whole block under (x, y) with a pattern of bytes that depends on the seed, creating
 // the block (write lock taken and released here).
 void FillBlock(KzVOffscreen* image, int x, int y, std::uint32_t seed);
 // The bytes of the block under (x, y) (empty when the block is absent).
 std::vector<BYTE> BlockBytes(KzVOffscreen* image, int x, int y);
-
-using Bytes = std::vector<unsigned char>;
-
-// An archive over a byte vector, without a cache.
-class VectorArchive : public KzArchive {
- public:
-  // Store mode (big-endian unless `littleEndian`), empty.
-  explicit VectorArchive(bool littleEndian = false);
-  // Load mode over `bytes`.
-  VectorArchive(Bytes bytes, bool littleEndian = false);
-
-  unsigned int WriteSelf(const void* data, unsigned int count) override;
-  unsigned int ReadSelf(void* buffer, unsigned int count) override;
-  unsigned int SeekSelf(int offset, unsigned int origin) override;
-
-  const Bytes& bytes() const { return m_bytes; }
-
- private:
-  Bytes m_bytes;
-  std::size_t m_at = 0;
-};
 
 }  // namespace raster_testing

@@ -1,11 +1,8 @@
 #include "kz/vmem/virtual_memory.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -32,16 +29,14 @@ TEST_F(VirtualMemoryTest, SlotsComeFromTheTopAndA129thTileMakesASecondChunk) {
   std::vector<KzSwapBlock*> blocks;
   for (int i = 0; i < 129; ++i) blocks.push_back(vm->Allocate(0x2000));
   const KzVMChunk* first = vm->GetChunk(kPool1Bit, 0);
-  EXPECT_EQ(blocks[0]->GetMemory().chunk, first);
-  EXPECT_EQ(blocks[0]->GetMemory().slot, 127u);
-  EXPECT_EQ(blocks[127]->GetMemory().slot, 0u);
-  EXPECT_EQ(first->GetFreeCount(), 0u);
+  for (int i = 0; i < 128; ++i) {
+    ASSERT_EQ(blocks[i]->GetMemory().chunk, first) << "at i=" << i;
+    EXPECT_EQ(blocks[i]->GetMemory().slot, 127u - i) << "at i=" << i;
+    EXPECT_EQ(first->GetOwner(127 - i), blocks[i]) << "at i=" << i;
+  }
   ASSERT_EQ(vm->GetChunkCount(kPool1Bit), 2);
   EXPECT_EQ(blocks[128]->GetMemory().chunk, vm->GetChunk(kPool1Bit, 1));
   EXPECT_EQ(blocks[128]->GetMemory().slot, 127u);
-  for (int i = 0; i < 128; ++i) {
-    EXPECT_EQ(first->GetOwner(blocks[i]->GetMemory().slot), blocks[i]) << "at i=" << i;
-  }
 
   // Freeing any tile but the last of a chunk keeps the chunk; the last one destroys it, and
   // the later chunk moves up.
@@ -52,34 +47,6 @@ TEST_F(VirtualMemoryTest, SlotsComeFromTheTopAndA129thTileMakesASecondChunk) {
   EXPECT_EQ(vm->GetChunk(kPool1Bit, 0), blocks[128]->GetMemory().chunk);
   vm->Free(blocks[128]);
   EXPECT_EQ(vm->GetChunkCount(kPool1Bit), 0);
-  EXPECT_EQ(vm->GetUsedBlockCount(), 0);
-  EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), 0u);
-}
-
-TEST_F(VirtualMemoryTest, TileSizesPickTheirPoolAndOthersGetBlocksOfTheirOwn) {
-  auto vm = MakeVM(8 << 20);
-  const struct {
-    unsigned int size;
-    int pool;  // -1: a block of its own
-  } rows[] = {{0x2000, 0}, {0x4000, 1}, {0x10000, 2}, {0x20000, 3}, {0x40000, 4}, {k24Bit, -1}};
-  for (const auto& row : rows) {
-    KzSwapBlock* block = vm->Allocate(row.size);
-    const KzVMHandle& memory = block->GetMemory();
-    EXPECT_EQ(memory.size, row.size) << "at size=" << row.size;
-    if (row.pool < 0) {
-      EXPECT_EQ(memory.chunk, nullptr) << "at size=" << row.size;
-      EXPECT_NE(memory.handle, nullptr) << "at size=" << row.size;
-    } else {
-      EXPECT_EQ(memory.handle, nullptr) << "at size=" << row.size;
-      ASSERT_EQ(vm->GetChunkCount(row.pool), 1) << "at size=" << row.size;
-      EXPECT_EQ(memory.chunk, vm->GetChunk(row.pool, 0)) << "at size=" << row.size;
-      EXPECT_EQ(memory.chunk->GetSlotSize(), row.size) << "at size=" << row.size;
-    }
-    // Unbuffered swap I/O needs page-aligned memory.
-    void* data = vm->Lock(block, 1, nullptr);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(data) % 4096, 0u) << "at size=" << row.size;
-    vm->Unlock(block);
-  }
 }
 
 TEST_F(VirtualMemoryTest, ChunkIsLockedOnceAndNestedLocksKeepATileIn) {
@@ -88,36 +55,24 @@ TEST_F(VirtualMemoryTest, ChunkIsLockedOnceAndNestedLocksKeepATileIn) {
   KzSwapBlock* b = vm->Allocate(k8Bit);
   const KzVMChunk* chunk = a->GetMemory().chunk;
   ASSERT_EQ(chunk, b->GetMemory().chunk);
-  EXPECT_EQ(chunk->GetBaseAddress(), nullptr);
-
   auto* pa = static_cast<unsigned char*>(vm->Lock(a, 0, nullptr));
-  auto* pb = static_cast<unsigned char*>(vm->Lock(b, 0, nullptr));
-  EXPECT_EQ(chunk->GetLockCount(), 2u);
-  EXPECT_EQ(pa, chunk->GetBaseAddress() + 15 * k8Bit);
-  EXPECT_EQ(pb, chunk->GetBaseAddress() + 14 * k8Bit);
+  EXPECT_EQ(reinterpret_cast<std::uintptr_t>(pa) % 4096, 0u) << "as unbuffered swap I/O needs";
+  EXPECT_EQ(vm->Lock(b, 0, nullptr), pa - k8Bit) << "slots 15 and 14 of one locked block";
   EXPECT_EQ(vm->Lock(a, 0, nullptr), pa);
   EXPECT_EQ(chunk->GetLockCount(), 3u);
-
   vm->Unlock(a);
-  EXPECT_TRUE(a->IsLocked()) << "one level is still held";
   EXPECT_EQ(vm->Purge(a), 0) << "a tile with a lock level held stays";
   vm->Unlock(a);
   vm->Unlock(b);
+  vm->Unlock(b);  // one too many: takes nothing from the chunk
   EXPECT_EQ(chunk->GetLockCount(), 0u);
   EXPECT_EQ(chunk->GetBaseAddress(), nullptr) << "the chunk's block is unlocked";
-  vm->Unlock(b);
-  EXPECT_EQ(chunk->GetLockCount(), 0u) << "an extra Unlock takes nothing from the chunk";
-
-  // Freeing a locked tile gives its lock levels back with it.
   vm->Lock(b, 0, nullptr);
-  vm->Lock(a, 0, nullptr);
   vm->Free(b);
-  EXPECT_EQ(chunk->GetLockCount(), 1u);
-  vm->Unlock(a);
-  EXPECT_EQ(chunk->GetLockCount(), 0u);
+  EXPECT_EQ(chunk->GetLockCount(), 0u) << "a freed tile gives its lock levels back";
 }
 
-TEST_F(VirtualMemoryTest, LockReportsLoadedOnlyWhenItReadTheBytesBack) {
+TEST_F(VirtualMemoryTest, LoadedFlagAndTemporaryTiles) {
   auto vm = MakeVM(k8Bit);
   KzSwapBlock* a = vm->Allocate(k8Bit);
   FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 1);
@@ -128,10 +83,6 @@ TEST_F(VirtualMemoryTest, LockReportsLoadedOnlyWhenItReadTheBytesBack) {
   vm->Unlock(a);
 
   KzSwapBlock* b = vm->Allocate(k8Bit);  // evicts a: written out
-  EXPECT_FALSE(a->IsOnMemory());
-  EXPECT_TRUE(a->IsSwapped());
-  EXPECT_EQ(vm->GetUsedDiskSize(), k8Bit);
-
   loaded = 0;
   void* data = vm->Lock(a, 0, &loaded);  // evicts b, which was never written: dropped
   ASSERT_NE(data, nullptr);
@@ -147,71 +98,45 @@ TEST_F(VirtualMemoryTest, LockReportsLoadedOnlyWhenItReadTheBytesBack) {
   vm->Unlock(b);
   EXPECT_FALSE(a->IsOnMemory()) << "a was not edited since it was read: dropped, not written";
   EXPECT_EQ(vm->GetUsedDiskSize(), k8Bit);
-}
 
-TEST_F(VirtualMemoryTest, TemporaryTilesAreDroppedWithoutAWrite) {
-  auto vm = MakeVM(k8Bit);
-  KzSwapBlock* a = vm->Allocate(k8Bit);
-  FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 1);
-  vm->Unlock(a);
-  ASSERT_EQ(vm->Purge(a), 1);  // written out: a has a place
+  // A temporary tile is dropped without a write.
+  vm->Free(b);
   const std::uint64_t place = a->GetBeginPos();
-
   a->SetTemporary(1);
   FillPattern(vm->Lock(a, 1, nullptr), k8Bit, 2);
   vm->Unlock(a);
-  // The write fault stays armed when nothing is written.
-  win32::FailNextFileWrites(1, ERROR_WRITE_FAULT);
-  EXPECT_EQ(vm->Purge(a), 1);
+  const std::uint64_t written = vm->GetSwapBytesWritten();
+  ASSERT_EQ(vm->Purge(a), 1);
+  EXPECT_EQ(vm->GetSwapBytesWritten(), written) << "nothing was written";
   EXPECT_FALSE(a->IsOnMemory());
   EXPECT_TRUE(a->IsSwapped()) << "its place still belongs to it";
   EXPECT_EQ(a->GetBeginPos(), place);
-  KzSwapBlock* probe = vm->Allocate(k8Bit);
-  FillPattern(vm->Lock(probe, 1, nullptr), k8Bit, 3);
-  vm->Unlock(probe);
-  EXPECT_EQ(vm->Purge(probe), 0) << "the armed fault was still there";
-  vm->Free(probe);
 
   // Made permanent again, it reads back what was last written, not the dropped edit.
   a->SetTemporary(0);
-  int loaded = 0;
-  void* data = vm->Lock(a, 0, &loaded);
+  loaded = 0;
+  data = vm->Lock(a, 0, &loaded);
   ASSERT_NE(data, nullptr);
   EXPECT_EQ(loaded, 1);
   EXPECT_EQ(FirstMismatch(data, k8Bit, 1), k8Bit);
   vm->Unlock(a);
 }
 
-TEST_F(VirtualMemoryTest, StatisticsFollowTheBudget) {
+TEST_F(VirtualMemoryTest, ATileLockedBackInMayPassTheBudgetWhichIsRegainedLater) {
   auto vm = MakeVM(2 * k24Bit);
-  EXPECT_EQ(vm->GetPhysicalMemorySize(), 2 * k24Bit);
-  EXPECT_EQ(vm->GetMinimumUnitSize(), static_cast<DWORD>(sysconf(_SC_PAGESIZE)));
-  EXPECT_EQ(vm->GetSwapFileSize(), 2u * k24Bit);
   KzSwapBlock* a = vm->Allocate(k24Bit);
-  vm->Lock(a, 1, nullptr);
-  EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), k24Bit);
-  EXPECT_EQ(vm->GetFreePhysicalMemorySize(), k24Bit);
   KzSwapBlock* b = vm->Allocate(k24Bit);
-  vm->Lock(b, 1, nullptr);
-  // Both locked: a third tile cannot be allocated, but one that comes back in on a Lock
-  // passes the budget rather than fail.
-  EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k24Bit); }), 8);
-  EXPECT_EQ(vm->GetUsedBlockCount(), 2) << "the failed allocation left no record";
+  FillPattern(vm->Lock(b, 1, nullptr), k24Bit, 2);
   vm->Unlock(b);
   ASSERT_EQ(vm->Purge(b), 1);
-  KzSwapBlock* c = vm->Allocate(k24Bit);
-  vm->Lock(c, 1, nullptr);
-  ASSERT_NE(vm->Lock(b, 0, nullptr), nullptr);
+  vm->Lock(a, 1, nullptr);
+  vm->Lock(vm->Allocate(k24Bit), 1, nullptr);
+  ASSERT_NE(vm->Lock(b, 0, nullptr), nullptr) << "both others locked: b comes in all the same";
   EXPECT_EQ(vm->GetUsedPhysicalMemorySize(), 3 * k24Bit);
-  EXPECT_EQ(vm->GetFreePhysicalMemorySize(), 0u);
-  EXPECT_EQ(vm->GetCache().GetMarginSize(), 0u);
-  // Once something can go, the next request brings the memory back under the budget.
   vm->Unlock(a);
   vm->Unlock(b);
-  KzSwapBlock* d = vm->Allocate(k24Bit);
-  EXPECT_LE(vm->GetUsedPhysicalMemorySize(), 2 * k24Bit);
-  EXPECT_TRUE(d->IsOnMemory());
-  EXPECT_TRUE(c->IsOnMemory()) << "locked";
+  vm->Allocate(k24Bit);
+  EXPECT_LE(vm->GetUsedPhysicalMemorySize(), 2 * k24Bit) << "the next request regains it";
 }
 
 TEST_F(VirtualMemoryTest, CreateRemovesOnlyItsOwnStaleSwapFiles) {
@@ -224,13 +149,13 @@ TEST_F(VirtualMemoryTest, CreateRemovesOnlyItsOwnStaleSwapFiles) {
       {"SWP1A.TMP", false},    {"my_SWP_list.txt", false}, {"SWP1A.tmp.bak", false},
       {"SWP.tmp", false},
   };
-  for (const auto& row : rows) std::ofstream(m_folder.Native(row.name)) << "data";
-  auto vm = MakeVM(k8Bit);
   std::vector<std::string> expected;
   for (const auto& row : rows) {
+    m_folder.Write(row.name, "data");
     if (!row.stale) expected.push_back(row.name);
   }
   std::sort(expected.begin(), expected.end());
+  auto vm = MakeVM(k8Bit);
   EXPECT_EQ(FilesIn(NativeFolder()), expected);
   EXPECT_EQ(UnlinkedFilesIn(NativeFolder()).size(), 1u) << "the new swap file is open, unlinked";
 }
@@ -249,10 +174,8 @@ TEST_F(VirtualMemoryTest, TooLittleDiskSpaceNamesTheVirtualMemory) {
   EXPECT_FALSE(vm.IsCreated());
   EXPECT_TRUE(FilesIn(NativeFolder()).empty()) << "the name made for the swap file is gone";
   EXPECT_TRUE(UnlinkedFilesIn(NativeFolder()).empty());
-
   kzSwapSetFreeSpaceOverride(kzSwapNoFreeSpaceOverride);
   vm.Create(k8Bit, &folder);
-  EXPECT_TRUE(vm.IsCreated());
   EXPECT_EQ(kzThrownCode([&] { vm.Create(k8Bit, &folder); }), 0x20010008) << "created once";
 }
 
@@ -271,8 +194,7 @@ TEST(AllocateMemorySize, BudgetRules) {
       {"mode 1 clamps 95% to 80%", 1, 95, 1000, 0, 800},
       {"mode 1 divides by 100 first", 1, 50, 1099, 0, 500},
       {"mode 1 caps at 2 GiB - 1", 1, 80, 8 * kGiB, 0, 0x7FFFFFFF},
-      {"mode 2", 2, 50, 8 * kGiB, 8 * kGiB, 0},
-      {"mode -1", -1, 50, 8 * kGiB, 8 * kGiB, 0},
+      {"other modes", 2, 50, 8 * kGiB, 8 * kGiB, 0},
   };
   for (const auto& row : rows) {
     MEMORYSTATUSEX status{};
@@ -282,29 +204,16 @@ TEST(AllocateMemorySize, BudgetRules) {
     EXPECT_EQ(kzGetAllocateMemorySizeFor(row.mode, row.percentage, status), row.expected)
         << row.label;
   }
-}
-
-TEST(AllocateMemorySize, MemoryStatusComesFromTheSystem) {
-  MEMORYSTATUSEX status;
-  std::memset(&status, 0xAB, sizeof status);
-  kzwGlobalMemoryStatus(&status);
-  EXPECT_EQ(status.dwLength, 64u);
-  EXPECT_GT(status.ullTotalPhys, 0u);
-  EXPECT_LE(status.ullAvailPhys, status.ullTotalPhys);
-  EXPECT_LE(kzGetAllocateMemorySize(1, 20), status.ullTotalPhys / 5);
-  EXPECT_EQ(kzGetAllocateMemorySize(3, 20), 0u);
+  MEMORYSTATUSEX system{};
+  kzwGlobalMemoryStatus(&system);
+  EXPECT_EQ(kzGetAllocateMemorySize(1, 20), kzGetAllocateMemorySizeFor(1, 20, system));
 }
 
 TEST_F(VirtualMemoryTest, ProcessWideManagerIsCreatedByTheFirstSuccessfulCall) {
   KzVirtualMemory* vm = kzGetVirtualMemory();
-  ASSERT_NE(vm, nullptr);
-  EXPECT_EQ(kzGetVirtualMemory(), vm);
   EXPECT_EQ(kzThrownCode([] { kzCreateVirtualMemory(nullptr); }), 0x20010008);
   if (vm->IsCreated()) GTEST_SKIP() << "another test created the process-wide manager";
-  EXPECT_EQ(vm->GetPhysicalMemorySize(), 0u);
-  EXPECT_EQ(vm->GetMinimumUnitSize(), 32768u);
   EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k8Bit); }), 0x200132C8) << "nothing before Create";
-
   KzFilePath missing = Folder();
   missing += "missing";
   _CREATEVMPARAM param{0, &missing, 1, 20};
@@ -316,22 +225,11 @@ TEST_F(VirtualMemoryTest, ProcessWideManagerIsCreatedByTheFirstSuccessfulCall) {
   kzCreateVirtualMemory(&param);
   ASSERT_TRUE(vm->IsCreated());
   const DWORD budget = vm->GetPhysicalMemorySize();
-  EXPECT_GT(budget, 0u);
   EXPECT_LE(budget, kzGetAllocateMemorySize(1, 20) + vm->GetSwap().GetSectorSize());
-
-  // A second call changes nothing, wherever it points.
-  win32::testing::TempFolder other(vmem_testing::TempBase().c_str());
-  KzFilePath otherFolder(other.Lib().c_str());
-  _CREATEVMPARAM second{0, &otherFolder, 1, 80};
-  kzCreateVirtualMemory(&second);
+  param.percentage = 80;
+  kzCreateVirtualMemory(&param);  // a second call changes nothing
   EXPECT_EQ(vm->GetPhysicalMemorySize(), budget);
-  EXPECT_TRUE(UnlinkedFilesIn(other.native()).empty());
   EXPECT_EQ(UnlinkedFilesIn(NativeFolder()).size(), 1u);
-
-  KzSwapBlock* block = vm->Allocate(k8Bit);
-  FillPattern(vm->Lock(block, 1, nullptr), k8Bit, 9);
-  vm->Unlock(block);
-  vm->Free(block);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "kz/foundation/exception_testing.h"
@@ -72,26 +71,26 @@ TEST_F(VMCacheTest, ChunkTilesGoTogether) {
 }
 
 TEST_F(VMCacheTest, LockedOrProtectedTileHoldsItsWholeChunk) {
-  for (const char* hold : {"locked", "protected"}) {
+  for (const bool locked : {true, false}) {
+    SCOPED_TRACE(locked ? "locked" : "protected");
     auto vm = MakeVM(4 * k8Bit);
     std::vector<KzSwapBlock*> tiles;
     for (int i = 0; i < 4; ++i) tiles.push_back(Tile(*vm, k8Bit, 0, i));
-    if (std::string(hold) == "locked") {
+    if (locked) {
       vm->Lock(tiles[2], 0, nullptr);
     } else {
       tiles[2]->SetAbsoluteProtect(1);
       EXPECT_EQ(vm->Purge(tiles[2]), 0) << "a protected tile is not purged";
       EXPECT_FALSE(tiles[2]->GetEditFlag()) << "but it was written out";
     }
-    EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k8Bit); }), 8) << hold;
-    EXPECT_EQ(vm->GetCache().Request(&vm->GetSwap(), 0), 1) << hold << ": nothing always fits";
+    EXPECT_EQ(kzThrownCode([&] { vm->Allocate(k8Bit); }), 8);
+    EXPECT_EQ(vm->GetCache().Request(&vm->GetSwap(), 0), 1) << "nothing always fits";
+    EXPECT_EQ(vm->GetUsedBlockCount(), 4) << "the failed allocation left no record";
     for (int i = 0; i < 4; ++i) {
-      EXPECT_TRUE(tiles[i]->IsOnMemory()) << hold << " at i=" << i;
-      void* data = vm->Lock(tiles[i], 0, nullptr);
-      EXPECT_EQ(FirstMismatch(data, k8Bit, i), k8Bit) << hold << " at i=" << i;
+      EXPECT_TRUE(tiles[i]->IsOnMemory()) << "at i=" << i;
+      EXPECT_EQ(FirstMismatch(vm->Lock(tiles[i], 0, nullptr), k8Bit, i), k8Bit) << "at i=" << i;
       vm->Unlock(tiles[i]);
     }
-    EXPECT_EQ(vm->GetUsedBlockCount(), 4) << hold << ": the failed allocation left no record";
   }
 }
 

@@ -2,14 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <utility>
 
 namespace vmem_testing {
 namespace {
@@ -19,11 +15,6 @@ std::uint64_t PatternWord(std::uint64_t seed, std::size_t word) {
 }
 
 }  // namespace
-
-std::string TempBase() {
-  const char* dir = std::getenv("TMPDIR");
-  return dir != nullptr && *dir != '\0' ? dir : "/tmp";
-}
 
 void FillPattern(void* data, std::size_t bytes, std::uint64_t seed) {
   auto* words = static_cast<std::uint64_t*>(data);
@@ -53,7 +44,7 @@ std::vector<UnlinkedFile> UnlinkedFilesIn(const std::string& nativeFolder) {
     const int fd = std::atoi(entry.path().filename().c_str());
     struct stat st {};
     if (fstat(fd, &st) != 0) continue;
-    files.push_back({fd, static_cast<std::uint64_t>(st.st_size), fcntl(fd, F_GETFL)});
+    files.push_back({static_cast<std::uint64_t>(st.st_size), fcntl(fd, F_GETFL)});
   }
   return files;
 }
@@ -72,7 +63,7 @@ std::vector<std::string> FilesIn(const std::string& nativeFolder) {
   const KzGarbage* garbage = swap.GetGarbage();
   if (garbage == nullptr) return ::testing::AssertionFailure() << "the swap has no file";
   struct Range {
-    std::uint64_t begin, end;
+    std::uint64_t begin, end, size;
     bool free;
   };
   std::vector<Range> ranges;
@@ -80,20 +71,12 @@ std::vector<std::string> FilesIn(const std::string& nativeFolder) {
   for (const KzSwapListItem* item = swap.GetBlockListHead(); item != nullptr; item = item->next) {
     const KzSwapBlock* block = item->block;
     if (!block->IsSwapped()) continue;
-    if (block->GetEndPos() - block->GetBeginPos() != block->GetSize()) {
-      return ::testing::AssertionFailure()
-             << "block at " << block->GetBeginPos() << " has a place of another size";
-    }
-    ranges.push_back({block->GetBeginPos(), block->GetEndPos(), false});
+    ranges.push_back({block->GetBeginPos(), block->GetEndPos(), block->GetSize(), false});
     placed += block->GetSize();
   }
   for (int i = 0; i < garbage->GetCount(); ++i) {
     const KzGarbageBlock& range = garbage->GetAt(i);
-    if (range.GetEndPos() - range.GetBeginPos() != range.GetSize() || range.GetSize() == 0) {
-      return ::testing::AssertionFailure()
-             << "free range at " << range.GetBeginPos() << " has a wrong or zero size";
-    }
-    ranges.push_back({range.GetBeginPos(), range.GetEndPos(), true});
+    ranges.push_back({range.GetBeginPos(), range.GetEndPos(), range.GetSize(), true});
   }
   if (placed != swap.GetUsedTotalSize()) {
     return ::testing::AssertionFailure()
@@ -105,16 +88,14 @@ std::vector<std::string> FilesIn(const std::string& nativeFolder) {
   const std::uint64_t sector = swap.GetSectorSize();
   for (std::size_t i = 0; i < ranges.size(); ++i) {
     const Range& r = ranges[i];
-    if (r.begin != expected) {
+    const char* fault = r.end - r.begin != r.size || r.size == 0  ? "a wrong or zero size"
+                        : r.begin != expected                     ? "a gap or overlap before it"
+                        : r.begin % sector != 0 || r.end % sector ? "no sector boundary"
+                        : i > 0 && r.free && ranges[i - 1].free   ? "a free neighbour not merged"
+                                                                  : nullptr;
+    if (fault != nullptr) {
       return ::testing::AssertionFailure()
-             << (r.begin < expected ? "overlap" : "gap") << " at " << std::min(r.begin, expected);
-    }
-    if (r.begin % sector != 0 || r.end % sector != 0) {
-      return ::testing::AssertionFailure() << "range at " << r.begin << " is off the sectors";
-    }
-    if (i > 0 && r.free && ranges[i - 1].free) {
-      return ::testing::AssertionFailure() << "free ranges at " << ranges[i - 1].begin << " and "
-                                           << r.begin << " touch but were not merged";
+             << (r.free ? "free range" : "block") << " at " << r.begin << " has " << fault;
     }
     expected = r.end;
   }

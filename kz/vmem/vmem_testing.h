@@ -19,9 +19,6 @@
 
 namespace vmem_testing {
 
-// $TMPDIR when set, else /tmp: the swap file tests run on the disk tests are meant to use.
-std::string TempBase();
-
 // Fills `bytes` bytes (a multiple of 8) with a pattern that differs for every seed and offset.
 void FillPattern(void* data, std::size_t bytes, std::uint64_t seed);
 // The offset of the first byte that does not hold FillPattern's pattern, or `bytes` when all do.
@@ -29,7 +26,6 @@ std::size_t FirstMismatch(const void* data, std::size_t bytes, std::uint64_t see
 
 // A file this process holds open whose name was removed (as the swap file's is at once).
 struct UnlinkedFile {
-  int fd;
   std::uint64_t length;
   int openFlags;  // the file status flags of the descriptor (O_DIRECT ...)
 };
@@ -43,23 +39,16 @@ std::vector<std::string> FilesIn(const std::string& nativeFolder);
 // sector boundaries.
 ::testing::AssertionResult SwapSpaceIsConsistent(const KzSwap& swap);
 
-// Puts the free-space override and the file faults back however a test ends.
-struct FaultGuard {
-  FaultGuard() = default;
-  FaultGuard(const FaultGuard&) = delete;
-  FaultGuard& operator=(const FaultGuard&) = delete;
-  ~FaultGuard() {
+// A fixture with a fresh scratch folder (under $TMPDIR, else /tmp) for swap files, that puts
+// the free-space override and the file faults back however a test ends.
+class VmemTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(m_folder.ok()) << "no scratch folder"; }
+  void TearDown() override {
     kzSwapSetFreeSpaceOverride(kzSwapNoFreeSpaceOverride);
     win32::FailNextFileWrites(0, 0);
     win32::FailNextFileReads(0, 0);
   }
-};
-
-// A fixture with a fresh scratch folder for swap files.
-class VmemTest : public ::testing::Test {
- protected:
-  VmemTest() : m_folder(TempBase().c_str()) {}
-  void SetUp() override { ASSERT_TRUE(m_folder.ok()) << "no scratch folder in " << TempBase(); }
 
   // The scratch folder in the library's form.
   KzFilePath Folder() const { return KzFilePath(m_folder.Lib().c_str()); }
@@ -72,7 +61,6 @@ class VmemTest : public ::testing::Test {
     return vm;
   }
 
-  FaultGuard m_faults;
   win32::testing::TempFolder m_folder;
 };
 

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -14,19 +12,13 @@
 namespace kzpaint::testing {
 namespace {
 
-std::string TempBase() {
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
 // Creates the process-wide virtual memory before the first test, its swap file in a scratch
 // folder of its own.
 class VirtualMemoryEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     m_folder = std::make_unique<ScratchFolder>();
-    KzFilePath folder;
-    ASSERT_TRUE(folder.SetNativePath(m_folder->path().c_str()));
+    KzFilePath folder(m_folder->Lib().c_str());
     kzGetVirtualMemory()->Create(kTestBudget, &folder);
   }
   void TearDown() override { m_folder.reset(); }
@@ -39,16 +31,6 @@ class VirtualMemoryEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new VirtualMemoryEnvironment);
 
 }  // namespace
-
-ScratchFolder::ScratchFolder() {
-  std::string pattern = TempBase() + "/kzpaint_test_XXXXXX";
-  if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-}
 
 PngFile ReadPng(const std::string& path) {
   PngFile file;

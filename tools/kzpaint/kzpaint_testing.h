@@ -6,24 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "win32/temp_folder_testing.h"
+
 namespace kzpaint::testing {
 
 // The budget the test program's virtual memory is created with: a few 32-bit blocks.
 inline constexpr unsigned int kTestBudget = 1u << 20;
 
 // A fresh folder under $TMPDIR (or /tmp), removed with its contents afterwards.
-class ScratchFolder {
+class ScratchFolder : public win32::testing::TempFolder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
   // The path of `name` inside the folder.
-  std::string Path(const std::string& name) const { return m_path + "/" + name; }
-  const std::string& path() const { return m_path; }
-
- private:
-  std::string m_path;
+  std::string Path(const std::string& name) const { return Native(name); }
 };
 
 // A PNG read back: size, channels (1 grey, 2 grey+alpha, 3 RGB, 4 RGBA) and pixels, 8 bits a

@@ -13,7 +13,7 @@ using testing::FileExists;
 using testing::ReadPng;
 using testing::ScratchFolder;
 
-TEST(KzPaintPngWriter, WrittenPixelsReadBackForEveryChannelCount) {
+TEST(KzPaintPngWriter, WrittenPixelsReadBackAndUnfinishedFilesAreRemoved) {
   ScratchFolder folder;
   constexpr int kWidth = 3, kHeight = 2;
   for (int channels = 1; channels <= 4; ++channels) {
@@ -28,45 +28,34 @@ TEST(KzPaintPngWriter, WrittenPixelsReadBackForEveryChannelCount) {
     }
     const testing::PngFile png = ReadPng(path);
     ASSERT_TRUE(png.ok) << "at channels=" << channels;
-    EXPECT_EQ(png.width, kWidth);
-    EXPECT_EQ(png.height, kHeight);
+    EXPECT_EQ(std::make_pair(png.width, png.height), std::make_pair(kWidth, kHeight));
     EXPECT_EQ(png.channels, channels);
     EXPECT_EQ(png.pixels, pixels) << "at channels=" << channels;
   }
-}
 
-TEST(KzPaintPngWriter, UnfinishedFilesAreRemoved) {
-  ScratchFolder folder;
+  // Abandoned, short and long files are removed; a file that cannot be made is named.
   const std::uint8_t row[2] = {1, 2};
-  const std::string abandoned = folder.Path("abandoned.png");
+  const std::string abandoned = folder.Path("abandoned.png"), shortOne = folder.Path("short.png"),
+                    longOne = folder.Path("long.png"), missing = folder.Path("missing/x.png");
   {
     PngWriter writer(abandoned, 2, 2, 1);
     writer.WriteRow(row);
   }
   EXPECT_FALSE(FileExists(abandoned));
-
-  const std::string shortOne = folder.Path("short.png");
   PngWriter writer(shortOne, 2, 2, 1);
   writer.WriteRow(row);
   EXPECT_THROW(writer.Finish(), PngError);
   EXPECT_FALSE(FileExists(shortOne));
   EXPECT_THROW(writer.WriteRow(row), PngError);
-
-  const std::string longOne = folder.Path("long.png");
   PngWriter oneRow(longOne, 2, 1, 1);
   oneRow.WriteRow(row);
   EXPECT_THROW(oneRow.WriteRow(row), PngError);
   EXPECT_FALSE(FileExists(longOne));
-}
-
-TEST(KzPaintPngWriter, AFileThatCannotBeMadeThrowsNamingIt) {
-  ScratchFolder folder;
-  const std::string path = folder.Path("missing/x.png");
   try {
-    PngWriter writer(path, 1, 1, 1);
+    PngWriter none(missing, 1, 1, 1);
     ADD_FAILURE() << "no exception";
   } catch (const PngError& e) {
-    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
   }
 }
 
