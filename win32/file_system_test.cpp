@@ -1,12 +1,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <tuple>
 
 #include "gtest/gtest.h"
+#include "win32/scoped_env_testing.h"
 #include "win32/temp_folder_testing.h"
 #include "win32/win32.h"
 
@@ -14,160 +15,96 @@ namespace {
 
 using win32::testing::TempFolder;
 
-void Put(const std::string& native, const std::string& data) {
-  std::ofstream(native, std::ios::binary) << data;
-}
-
-std::string Slurp(const std::string& native) {
-  std::ifstream in(native, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Exists(const std::string& native) {
-  struct stat st {};
-  return lstat(native.c_str(), &st) == 0;
-}
+using Stat = struct stat;
 
 TEST(FileSystem, Attributes) {
   TempFolder dir;
   ASSERT_TRUE(dir.ok());
-  Put(dir.Native("plain"), "x");
-  Put(dir.Native(".dot"), "x");
+  dir.Write("plain", "x");
+  dir.Write(".dot", "x");
   mkdir(dir.Native("sub").c_str(), 0755);
-  struct Case {
-    const char* label;
-    std::string path;
-    DWORD attributes;
-  } cases[] = {
-      {"file", dir.Lib("plain"), FILE_ATTRIBUTE_ARCHIVE},
-      {"dot file", dir.Lib(".dot"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN},
-      {"folder", dir.Lib("sub"), FILE_ATTRIBUTE_DIRECTORY},
-      {"folder with trailing separator", dir.Lib("sub") + "\\", FILE_ATTRIBUTE_DIRECTORY},
+  const std::tuple<std::string, DWORD, DWORD> cases[] = {
+      {dir.Lib("plain"), FILE_ATTRIBUTE_ARCHIVE, 0},
+      {dir.Lib(".dot"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN, 0},
+      {dir.Lib("sub"), FILE_ATTRIBUTE_DIRECTORY, 0},
+      {dir.Lib("sub") + "\\", FILE_ATTRIBUTE_DIRECTORY, 0},
+      {dir.Lib("nothing"), INVALID_FILE_ATTRIBUTES, ERROR_FILE_NOT_FOUND},
+      {dir.Lib("none\\x"), INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
+      {dir.Lib("plain\\x"), INVALID_FILE_ATTRIBUTES, ERROR_PATH_NOT_FOUND},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(c.attributes, GetFileAttributesA(c.path.c_str())) << c.label;
-
-  struct Missing {
-    const char* label;
-    std::string path;
-    DWORD error;
-  } missing[] = {
-      {"missing file", dir.Lib("nothing"), ERROR_FILE_NOT_FOUND},
-      {"missing folder", dir.Lib("none\\x"), ERROR_PATH_NOT_FOUND},
-      {"file as folder", dir.Lib("plain\\x"), ERROR_PATH_NOT_FOUND},
-  };
-  for (const auto& m : missing) {
+  for (const auto& [path, attributes, error] : cases) {
     SetLastError(0);
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(m.path.c_str())) << m.label;
-    EXPECT_EQ(m.error, GetLastError()) << m.label;
+    EXPECT_EQ(attributes, GetFileAttributesA(path.c_str())) << path;
+    EXPECT_EQ(error, GetLastError()) << path;
   }
-
   const std::string plain = dir.Lib("plain");
   ASSERT_TRUE(SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN,
             GetFileAttributesA(plain.c_str()));
-  struct stat st {};
-  stat(dir.Native("plain").c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0222, 0u);
   // The hidden mark follows the file when it is renamed.
   ASSERT_TRUE(MoveFileA(plain.c_str(), dir.Lib("renamed").c_str()));
   EXPECT_TRUE(GetFileAttributesA(dir.Lib("renamed").c_str()) & FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(SetFileAttributesA(dir.Lib("renamed").c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesA(dir.Lib("renamed").c_str()));
-  stat(dir.Native("renamed").c_str(), &st);
-  EXPECT_TRUE(st.st_mode & S_IWUSR);
   // Folders never become read-only: files could no longer be made in them.
   ASSERT_TRUE(SetFileAttributesA(dir.Lib("sub").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(dir.Lib("sub").c_str()));
 }
 
-TEST(FileSystem, DeleteMoveAndCopy) {
+TEST(FileSystem, DeleteMoveCopyAndFolders) {
   TempFolder dir;
-  Put(dir.Native("a"), "alpha");
-  Put(dir.Native("b"), "beta");
+  dir.Write("a", "alpha");
+  dir.Write("b", "beta");
   mkdir(dir.Native("d").c_str(), 0755);
+  dir.Write("d/f", "");
+  const std::string paths[] = {dir.Lib("a"),    dir.Lib("b"),       dir.Lib("c"),   dir.Lib("d"),
+                               dir.Lib("none"), dir.Lib("none\\x"), dir.Lib("d\\f")};
+  const char *a = paths[0].c_str(), *b = paths[1].c_str(), *c = paths[2].c_str();
+  const char *d = paths[3].c_str(), *none = paths[4].c_str(), *inNone = paths[5].c_str();
+  const char* inD = paths[6].c_str();
+  // Calls that fail with a code and change nothing.
+  const std::pair<std::function<BOOL()>, DWORD> refused[] = {
+      {[&] { return MoveFileA(a, b); }, ERROR_ALREADY_EXISTS},
+      {[&] { return MoveFileExA(a, d, MOVEFILE_REPLACE_EXISTING); }, ERROR_ACCESS_DENIED},
+      {[&] { return CopyFileA(b, b, 0); }, ERROR_SHARING_VIOLATION},
+      {[&] { return CopyFileA(a, b, 1); }, ERROR_FILE_EXISTS},
+      {[&] { return CopyFileA(none, c, 0); }, ERROR_FILE_NOT_FOUND},
+      {[&] { return DeleteFileA(none); }, ERROR_FILE_NOT_FOUND},
+      {[&] { return DeleteFileA(inNone); }, ERROR_PATH_NOT_FOUND},
+      {[&] { return DeleteFileA(d); }, ERROR_ACCESS_DENIED},
+      {[&] { return CreateDirectoryA(d, nullptr); }, ERROR_ALREADY_EXISTS},
+      {[&] { return CreateDirectoryA(inNone, nullptr); }, ERROR_PATH_NOT_FOUND},
+      {[&] { return RemoveDirectoryA(d); }, ERROR_DIR_NOT_EMPTY},
+      {[&] { return RemoveDirectoryA(inD); }, ERROR_DIRECTORY},
+  };
+  for (std::size_t i = 0; i < std::size(refused); ++i) {
+    SetLastError(0);
+    EXPECT_FALSE(refused[i].first()) << "row " << i;
+    EXPECT_EQ(refused[i].second, GetLastError()) << "row " << i;
+  }
+  EXPECT_TRUE(dir.Read("a") == "alpha" && dir.Read("b") == "beta" && !dir.Exists("c"));
 
-  SetLastError(0);
-  EXPECT_FALSE(MoveFileA(dir.Lib("a").c_str(), dir.Lib("b").c_str()));
-  EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
-  EXPECT_FALSE(MoveFileExA(dir.Lib("a").c_str(), dir.Lib("d").c_str(), MOVEFILE_REPLACE_EXISTING));
-  EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-  ASSERT_TRUE(MoveFileExA(dir.Lib("a").c_str(), dir.Lib("b").c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-  EXPECT_EQ(Slurp(dir.Native("b")), "alpha");
-  EXPECT_FALSE(Exists(dir.Native("a")));
-
-  EXPECT_FALSE(CopyFileA(dir.Lib("b").c_str(), dir.Lib("b").c_str(), 0));  // onto itself
-  EXPECT_EQ(ERROR_SHARING_VIOLATION, GetLastError());
-  EXPECT_EQ(Slurp(dir.Native("b")), "alpha");
+  ASSERT_TRUE(MoveFileExA(a, b, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_TRUE(dir.Read("b") == "alpha" && !dir.Exists("a"));
   chmod(dir.Native("b").c_str(), 0640);
-  ASSERT_TRUE(CopyFileA(dir.Lib("b").c_str(), dir.Lib("c").c_str(), 1));
-  EXPECT_EQ(Slurp(dir.Native("c")), "alpha");
-  struct stat source {
-  }, copy{};
+  ASSERT_TRUE(CopyFileA(b, c, 1));
+  Stat source{}, copy{};
   stat(dir.Native("b").c_str(), &source);
   stat(dir.Native("c").c_str(), &copy);
-  EXPECT_EQ(copy.st_mode & 07777, 0640u);
+  EXPECT_TRUE(dir.Read("c") == "alpha" && (copy.st_mode & 07777) == 0640);
   EXPECT_EQ(copy.st_mtim.tv_sec, source.st_mtim.tv_sec);
-  EXPECT_FALSE(CopyFileA(dir.Lib("b").c_str(), dir.Lib("c").c_str(), 1));
-  EXPECT_EQ(ERROR_FILE_EXISTS, GetLastError());
-  EXPECT_FALSE(CopyFileA(dir.Lib("none").c_str(), dir.Lib("e").c_str(), 0));
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
-  EXPECT_FALSE(Exists(dir.Native("e")));
+  EXPECT_TRUE(DeleteFileA(c) && DeleteFileA(inD) && RemoveDirectoryA(d));
+  EXPECT_FALSE(dir.Exists("c") || dir.Exists("d"));
 
-  struct Refused {
-    const char* label;
-    std::string path;
-    DWORD error;
-  } refused[] = {
-      {"missing", dir.Lib("none"), ERROR_FILE_NOT_FOUND},
-      {"missing folder", dir.Lib("none\\x"), ERROR_PATH_NOT_FOUND},
-      {"folder", dir.Lib("d"), ERROR_ACCESS_DENIED},
-  };
-  for (const auto& r : refused) {
-    SetLastError(0);
-    EXPECT_FALSE(DeleteFileA(r.path.c_str())) << r.label;
-    EXPECT_EQ(r.error, GetLastError()) << r.label;
-  }
-  EXPECT_TRUE(DeleteFileA(dir.Lib("c").c_str()));
-  EXPECT_FALSE(Exists(dir.Native("c")));
-}
-
-TEST(FileSystem, MoveAcrossFileSystems) {
-  TempFolder disk;
   TempFolder memory("/dev/shm");
-  struct stat a {
-  }, b{};
-  if (!memory.ok() || stat(disk.native().c_str(), &a) != 0 ||
-      stat(memory.native().c_str(), &b) != 0 || a.st_dev == b.st_dev) {
-    GTEST_SKIP() << "needs two file systems";
+  Stat here{}, there{};
+  if (memory.ok() && stat(dir.native().c_str(), &here) == 0 &&
+      stat(memory.native().c_str(), &there) == 0 && here.st_dev != there.st_dev) {
+    EXPECT_FALSE(MoveFileExA(b, memory.Lib("f").c_str(), 0));
+    EXPECT_EQ(ERROR_NOT_SAME_DEVICE, GetLastError());
+    ASSERT_TRUE(MoveFileA(b, memory.Lib("f").c_str())) << "copied across file systems";
+    EXPECT_TRUE(memory.Read("f") == "alpha" && !dir.Exists("b"));
   }
-  Put(disk.Native("f"), "moving");
-  SetLastError(0);
-  EXPECT_FALSE(MoveFileExA(disk.Lib("f").c_str(), memory.Lib("f").c_str(), 0));
-  EXPECT_EQ(ERROR_NOT_SAME_DEVICE, GetLastError());
-  ASSERT_TRUE(MoveFileA(disk.Lib("f").c_str(), memory.Lib("f").c_str()));
-  EXPECT_EQ(Slurp(memory.Native("f")), "moving");
-  EXPECT_FALSE(Exists(disk.Native("f")));
-}
-
-TEST(FileSystem, Folders) {
-  TempFolder dir;
-  const std::string sub = dir.Lib("sub");
-  ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-  EXPECT_FALSE(CreateDirectoryA(sub.c_str(), nullptr));
-  EXPECT_EQ(ERROR_ALREADY_EXISTS, GetLastError());
-  EXPECT_FALSE(CreateDirectoryA(dir.Lib("x\\y").c_str(), nullptr));
-  EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
-
-  Put(dir.Native("sub/f"), "");
-  EXPECT_FALSE(RemoveDirectoryA(sub.c_str()));
-  EXPECT_EQ(ERROR_DIR_NOT_EMPTY, GetLastError());
-  EXPECT_FALSE(RemoveDirectoryA((sub + "\\f").c_str()));
-  EXPECT_EQ(ERROR_DIRECTORY, GetLastError());
-  EXPECT_TRUE(DeleteFileA((sub + "\\f").c_str()));
-  EXPECT_TRUE(RemoveDirectoryA(sub.c_str()));
-  EXPECT_FALSE(Exists(dir.Native("sub")));
 }
 
 TEST(FileSystem, CurrentFolderAndFullPaths) {
@@ -179,69 +116,55 @@ TEST(FileSystem, CurrentFolderAndFullPaths) {
   char buffer[MAX_PATH];
   const DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
   EXPECT_EQ(std::string(buffer, length), dir.Lib("work"));
-  EXPECT_EQ(length + 1, GetCurrentDirectoryA(3, buffer));  // the size needed
+  EXPECT_EQ(length + 1, GetCurrentDirectoryA(3, buffer)) << "the size needed";
 
   const std::string work = dir.Lib("work");
-  struct Case {
-    const char* label;
-    std::string name;
-    std::string full;
-    std::string filePart;
-  } cases[] = {
-      {"relative", "a.txt", work + "\\a.txt", "a.txt"},
-      {"dots", "x\\.\\..\\..\\b", dir.Lib("b"), "b"},
-      {"rooted", "\\tmp\\.\\c", "\\tmp\\c", "c"},
-      {"drive kept", "C:\\one\\..\\two", "C:\\two", "two"},
-      {"trailing separator", "C:\\one\\", "C:\\one\\", ""},
-      {"above the root", "\\..\\..\\r", "\\r", "r"},
-      {"drive alone", "D:", "D:\\", ""},
-      {"unc", "\\\\srv\\share\\p\\..\\q", "\\\\srv\\share\\q", "q"},
-      {"double-byte 0x5C trail", "\\\x95\x5C\\f", "\\\x95\x5C\\f", "f"},
+  // Rows: name, full path, the part after the last separator.
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"a.txt", work + "\\a.txt", "a.txt"},
+      {"x\\.\\..\\..\\b", dir.Lib("b"), "b"},
+      {"\\tmp\\.\\c", "\\tmp\\c", "c"},
+      {"C:\\one\\..\\two", "C:\\two", "two"},
+      {"C:\\one\\", "C:\\one\\", ""},
+      {"\\..\\..\\r", "\\r", "r"},
+      {"D:", "D:\\", ""},
+      {"\\\\srv\\share\\p\\..\\q", "\\\\srv\\share\\q", "q"},
+      {"\\\x95\x5C\\f", "\\\x95\x5C\\f", "f"},  // a double-byte character with a 0x5C trail
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, full, filePart] : cases) {
     char* part = reinterpret_cast<char*>(1);
-    const DWORD n = GetFullPathNameA(c.name.c_str(), sizeof buffer, buffer, &part);
-    EXPECT_EQ(std::string(buffer, n), c.full) << c.label;
-    EXPECT_EQ(part == nullptr ? std::string() : std::string(part), c.filePart) << c.label;
+    const DWORD n = GetFullPathNameA(name.c_str(), sizeof buffer, buffer, &part);
+    EXPECT_EQ(std::string(buffer, n), full) << name;
+    EXPECT_EQ(part == nullptr ? std::string() : std::string(part), filePart) << name;
   }
   EXPECT_EQ(work.size() + 7, GetFullPathNameA("a.txt", 4, buffer, nullptr));
-  EXPECT_FALSE(SetCurrentDirectoryA(dir.Lib("none").c_str()));
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, GetLastError());
   ASSERT_EQ(0, chdir(saved));
 }
 
 TEST(FileSystem, TemporaryNames) {
   TempFolder dir;
-  const char* previous = std::getenv("TMPDIR");
-  const std::string saved = previous != nullptr ? previous : "";
-  setenv("TMPDIR", dir.native().c_str(), 1);
   char path[MAX_PATH];
-  const DWORD length = GetTempPathA(sizeof path, path);
-  EXPECT_EQ(std::string(path, length), dir.Lib() + "\\");
-  EXPECT_EQ(length + 1, GetTempPathA(length, path));
-  if (previous != nullptr) {
-    setenv("TMPDIR", saved.c_str(), 1);
-  } else {
-    unsetenv("TMPDIR");
+  {
+    win32::testing::ScopedEnv tmp("TMPDIR", dir.native().c_str());
+    const DWORD length = GetTempPathA(sizeof path, path);
+    EXPECT_EQ(std::string(path, length), dir.Lib() + "\\");
+    EXPECT_EQ(length + 1, GetTempPathA(length, path));
   }
-
-  char name[MAX_PATH];
-  const UINT first = GetTempFileNameA(dir.Lib().c_str(), "kzpaint", 0, name);
+  const UINT first = GetTempFileNameA(dir.Lib().c_str(), "kzpaint", 0, path);
   ASSERT_NE(first, 0u);
   char expected[MAX_PATH];
   std::snprintf(expected, sizeof expected, "%s\\kzp%X.tmp", dir.Lib().c_str(), first);
-  EXPECT_STREQ(name, expected);
-  EXPECT_TRUE(Exists(win32::ToNativePath(name)));
-  const UINT second = GetTempFileNameA((dir.Lib() + "\\").c_str(), "kzp", 0, name);
-  EXPECT_NE(second, first);
-
-  EXPECT_EQ(0xABCDEu,
-            GetTempFileNameA(dir.Lib().c_str(), "\x82\xA0\x82\xA2\x82\xA4\x82\xA6", 0xABCDE, name));
-  EXPECT_EQ(std::string(name), dir.Lib("\x82\xA0\x82\xA2\x82\xA4"
-                                       "BCDE.tmp"));
-  EXPECT_FALSE(Exists(win32::ToNativePath(name)));  // a given number only builds the name
+  EXPECT_STREQ(path, expected);
+  EXPECT_NE(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES) << "the file is made";
+  EXPECT_NE(GetTempFileNameA((dir.Lib() + "\\").c_str(), "kzp", 0, path), first);
+  // A given number only builds the name (of its low 16 bits); the prefix keeps three characters,
+  // double-byte ones whole.
+  const char* kana = "\x82\xA0\x82\xA2\x82\xA4\x82\xA6";
+  EXPECT_EQ(0xABCDEu, GetTempFileNameA(dir.Lib().c_str(), kana, 0xABCDE, path));
+  EXPECT_EQ(std::string(path), dir.Lib(std::string(kana, 6) + "BCDE.tmp"));
+  EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
   SetLastError(0);
-  EXPECT_EQ(0u, GetTempFileNameA(dir.Lib("none").c_str(), "x", 0, name));
+  EXPECT_EQ(0u, GetTempFileNameA(dir.Lib("none").c_str(), "x", 0, path));
   EXPECT_EQ(ERROR_DIRECTORY, GetLastError());
 }
 

@@ -1,4 +1,5 @@
 #include <string>
+#include <tuple>
 
 #include "gtest/gtest.h"
 #include "win32/win32.h"
@@ -20,24 +21,13 @@ TEST(MessageBox, InstalledHandlerGetsTheCall) {
 
 TEST(MessageBox, DefaultAnswersTheSafestButtonAndPrintsUtf8) {
   win32::SetMessageBoxHandler(nullptr);
-  struct Case {
-    const char* label;
-    UINT type;
-    int answer;
-  } cases[] = {
-      {"ok", MB_OK | MB_ICONSTOP, IDOK},
-      {"ok cancel", MB_OKCANCEL, IDCANCEL},
-      {"yes no", MB_YESNO | MB_ICONQUESTION, IDNO},
-      {"yes no cancel", MB_YESNOCANCEL, IDCANCEL},
-      {"retry cancel", MB_RETRYCANCEL, IDCANCEL},
-      {"abort retry ignore", MB_ABORTRETRYIGNORE, IDABORT},
-  };
-  for (const auto& c : cases) {
+  const std::tuple<UINT, int> cases[] = {
+      {MB_OK | MB_ICONSTOP, IDOK}, {MB_OKCANCEL, IDCANCEL},    {MB_YESNO, IDNO},
+      {MB_YESNOCANCEL, IDCANCEL},  {MB_RETRYCANCEL, IDCANCEL}, {MB_ABORTRETRYIGNORE, IDABORT}};
+  for (const auto& [type, answer] : cases) {
     testing::internal::CaptureStderr();
-    const int answer = MessageBoxA(nullptr, "\x95\x5C", "T", c.type);
-    const std::string printed = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(c.answer, answer) << c.label;
-    EXPECT_EQ(printed, "T: \xE8\xA1\xA8\n") << c.label;
+    EXPECT_EQ(answer, MessageBoxA(nullptr, "\x95\x5C", "T", type)) << "type " << type;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "T: \xE8\xA1\xA8\n") << "type " << type;
   }
 }
 

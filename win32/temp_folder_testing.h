@@ -1,8 +1,12 @@
 // A fresh folder for a file test, removed with everything in it afterwards.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "win32/win32.h"
@@ -11,8 +15,11 @@ namespace win32::testing {
 
 class TempFolder {
  public:
+  // Made inside `base`, else inside $TMPDIR, else inside /tmp.
   explicit TempFolder(const char* base = nullptr) {
-    std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/kz_win32_XXXXXX";
+    const char* tmp = std::getenv("TMPDIR");
+    if (base == nullptr) base = tmp != nullptr && *tmp != 0 ? tmp : "/tmp";
+    std::string pattern = std::string(base) + "/kz_win32_XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) m_native = pattern;
   }
   ~TempFolder() {
@@ -32,6 +39,20 @@ class TempFolder {
     return name.empty() ? path : path + "\\" + name;
   }
   std::string Native(const std::string& name) const { return m_native + "/" + name; }
+
+  // Direct access to a file in the folder, bypassing the services under test; Read gives
+  // "<missing>" when there is no such file.
+  void Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(Native(name), std::ios::binary) << bytes;
+  }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(Native(name), std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+  }
+  bool Exists(const std::string& name) const {
+    struct stat st {};
+    return lstat(Native(name).c_str(), &st) == 0;
+  }
 
  private:
   std::string m_native;
