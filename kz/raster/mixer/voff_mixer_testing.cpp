@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "kz/persistence/file_path.h"
 #include "kz/raster/block_access.h"
 #include "kz/vmem/virtual_memory.h"
@@ -24,11 +22,7 @@ class ProcessVMEnvironment : public ::testing::Environment {
   }
 
  private:
-  static const char* TempBase() {
-    const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && *dir != '\0' ? dir : "/tmp";
-  }
-  win32::testing::TempFolder m_folder{TempBase()};
+  win32::testing::TempFolder m_folder;
 };
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
@@ -50,38 +44,28 @@ std::vector<int> ExistingBlocks(const KzVOffscreen& image) {
   return indices;
 }
 
-std::vector<BYTE> BlockBytes(KzVOffscreen* image, int index) {
-  const KzRect rect = image->GetBlockRect(index);
-  KzVOffscreenAutoLock lock(image, rect.left, rect.top, 0);
-  const BYTE* base = image->GetBaseAddress();
-  if (base == nullptr) return {};
-  return std::vector<BYTE>(base, base + image->GetBlockBytes());
+std::vector<std::vector<BYTE>> BlockBytes(KzVOffscreen* image) {
+  std::vector<std::vector<BYTE>> blocks;
+  for (int i = 0; i < static_cast<int>(image->GetBlockTable().size()); ++i) {
+    const KzRect rect = image->GetBlockRect(i);
+    KzVOffscreenAutoLock lock(image, rect.left, rect.top, 0);
+    const BYTE* base = image->GetBaseAddress();
+    blocks.emplace_back(base, base == nullptr ? base : base + image->GetBlockBytes());
+  }
+  return blocks;
 }
 
 TQCOLORREF ReadPixel(KzVOffscreen* image, int x, int y, int bits) {
   KzVOffscreenAutoLock lock(image, x, y, 0);
-  switch (bits) {
-    case 8:
-      return image->Get8BitColor();
-    case 24:
-      return image->Get24BitColor();
-    default:
-      return image->Get32BitColor();
-  }
+  return bits == 8 ? image->Get8BitColor() : image->Get32BitColor();
 }
 
 void WritePixel(KzVOffscreen* image, int x, int y, int bits, TQCOLORREF value) {
   KzVOffscreenAutoLock lock(image, x, y, 1);
-  switch (bits) {
-    case 8:
-      image->Set8BitColor(static_cast<BYTE>(value));
-      break;
-    case 24:
-      image->Set24BitColor(value);
-      break;
-    default:
-      image->Set32BitColor(value);
-      break;
+  if (bits == 8) {
+    image->Set8BitColor(static_cast<BYTE>(value));
+  } else {
+    image->Set32BitColor(value);
   }
 }
 

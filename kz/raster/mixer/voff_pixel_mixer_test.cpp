@@ -4,14 +4,11 @@
 
 #include <algorithm>
 #include <climits>
-#include <functional>
-#include <vector>
+#include <tuple>
 
 #include "kz/foundation/error.h"
-#include "kz/foundation/exception.h"
+#include "kz/foundation/exception_testing.h"
 #include "kz/raster/block_access.h"
-#include "kz/raster/mixer/pixel_mixer.h"
-#include "kz/raster/mixer/pixel_mixer_blend.h"
 #include "kz/raster/mixer/pixel_mixer_testing.h"
 #include "kz/raster/mixer/row_fast_path.h"
 #include "kz/raster/mixer/voff_mixer_testing.h"
@@ -25,22 +22,17 @@ using voff_mixer_testing::MakeImage;
 using voff_mixer_testing::ReadPixel;
 using voff_mixer_testing::WritePixel;
 
-int ErrorCodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const KzException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
+KzVOffPixelMixer Mixer(KzVOffscreen* image, KzPixelMixer* head, const KzComplexColor& color,
+                       int alpha = 255) {
+  KzVOffPixelMixer mixer;
+  mixer.SetDstOffscreen(image);
+  mixer.SetNode(head);
+  mixer.SetColor(color);
+  mixer.SetAlpha(alpha);
+  return mixer;
 }
 
-TEST(KzVOffPixelMixer, DefaultsAndRoutinesByDepth) {
-  KzVOffPixelMixer mixer;
-  KzComplexColor color;
-  mixer.GetColor(color);
-  EXPECT_EQ(color.GetColor(), 0xFF000000u);
-  mixer.SetAlpha(128);
-  EXPECT_EQ(mixer.GetAlpha64(), 33023);
+TEST(KzVOffPixelMixer, RoutinesByDepth) {
   auto image = MakeImage(32, 4, 4);
   // Depths of one routine family share its routines; 4, 0 and 64 have none.
   const int families[][2] = {{1, 8}, {2, 32}, {16, 24}, {4, 4}, {0, 0}, {64, 64}};
@@ -56,8 +48,6 @@ TEST(KzVOffPixelMixer, DefaultsAndRoutinesByDepth) {
     EXPECT_EQ(std::count(seen.begin(), seen.end(), a.GetDoColorFunc()), 0) << "at bits=" << bits;
     seen.push_back(a.GetDoColorFunc());
   }
-  mixer.SetDstOffscreen(image.get());
-  EXPECT_EQ(mixer.GetMixerBitCount(), 32);
 }
 
 TEST(KzVOffPixelMixer, ChainOperationsAndCircles) {
@@ -77,12 +67,13 @@ TEST(KzVOffPixelMixer, ChainOperationsAndCircles) {
   mixer.SetNode(&e);
   mixer.PushNode(&f);
   for (KzPixelMixer* node : {&e, &f}) {
-    EXPECT_EQ(ErrorCodeOf([&] { mixer.PushNode(node); }), kKzErrorParameter);
-    EXPECT_EQ(ErrorCodeOf([&] { mixer.FrontNode(node); }), kKzErrorParameter);
+    EXPECT_EQ(kzThrownCode([&] { mixer.PushNode(node); }), kKzErrorParameter);
+    EXPECT_EQ(kzThrownCode([&] { mixer.FrontNode(node); }), kKzErrorParameter);
   }
   EXPECT_EQ(f.GetNext(), nullptr);
   f.SetNext(&e);  // a circle made behind the mixer's back
-  EXPECT_EQ(ErrorCodeOf([&] { mixer.PushNode(nullptr); }), kKzErrorParameter);
+  EXPECT_EQ(kzThrownCode([&] { mixer.PushNode(nullptr); }), kKzErrorParameter);
+  EXPECT_EQ(kzThrownCode([&] { mixer.FrontNode(&d); }), kKzErrorParameter);
 }
 
 TEST(KzVOffPixelMixer, UseWithoutRoutinesOrChainThrows) {
@@ -99,7 +90,7 @@ TEST(KzVOffPixelMixer, UseWithoutRoutinesOrChainThrows) {
       if (setup == 3) mixer.DoClone(255);
       if (setup == 4) mixer.DoLineRowBuffer(nullptr, 0, 3, 0, nullptr, nullptr);
     };
-    EXPECT_EQ(ErrorCodeOf(call), kKzErrorParameter) << "setup " << setup;
+    EXPECT_EQ(kzThrownCode(call), kKzErrorParameter) << "setup " << setup;
   }
 }
 
@@ -122,20 +113,16 @@ TEST(KzVOffPixelMixer, FormsPassTheFamilySourceAndOpacity) {
     for (const KzComplexColor& given : {KzComplexColor(0x80C0B0A0u), wide}) {
       auto image = MakeImage(c.bits, 4, 4);
       Recorder recorder;
-      KzVOffPixelMixer mixer;
-      mixer.SetDstOffscreen(image.get());
-      mixer.SetNode(&recorder);
-      mixer.SetColor(given);
-      mixer.SetAlpha(200);
+      KzVOffPixelMixer mixer = Mixer(image.get(), &recorder, given, 200);
       KzVOffscreenAutoLock lock(image.get(), 1, 1, 1);
       if (c.form == 0) mixer.Do();
       if (c.form == 1) mixer.Do(given);
       if (c.form == 2) mixer.Do(given, 77);
       if (c.form == 3) mixer.Do(KzComplexColor(0x11223344u), given, 300);
       ASSERT_EQ(recorder.calls.size(), 1u) << "at bits=" << c.bits << " form=" << c.form;
-      EXPECT_EQ(recorder.calls[0].slot, c.slot) << "at bits=" << c.bits;
-      EXPECT_EQ(recorder.calls[0].src, c.source) << "at bits=" << c.bits << " form=" << c.form;
-      EXPECT_EQ(recorder.calls[0].alpha, c.alpha) << "at bits=" << c.bits << " form=" << c.form;
+      const Recorder::Call& call = recorder.calls[0];
+      EXPECT_EQ(std::tuple(call.slot, call.src, call.alpha), std::tuple(c.slot, c.source, c.alpha))
+          << "at bits=" << c.bits << " form=" << c.form;
     }
   }
 }
@@ -145,10 +132,7 @@ TEST(KzVOffPixelMixer, DoCloneReadsTheCloneOrWhite) {
   auto clone = MakeImage(32, 4, 4);
   WritePixel(clone.get(), 1, 2, 32, 0x80112233);
   Recorder recorder;
-  KzVOffPixelMixer mixer;
-  mixer.SetDstOffscreen(image.get());
-  mixer.SetNode(&recorder);
-  mixer.SetAlpha(128);
+  KzVOffPixelMixer mixer = Mixer(image.get(), &recorder, 0u, 128);
   mixer.SetCloneOffscreen(clone.get(), KzPoint(10, 20));
   mixer.SetCloneLeftTopOffset(KzPoint(3, 4));
   KzVOffscreenAutoLock lock(image.get(), 0, 0, 1);
@@ -176,14 +160,6 @@ class MixerRows : public ::testing::TestWithParam<bool> {
     kzSetFastPathsEnabled(GetParam() ? 1 : 0);
   }
   void TearDown() override { kzSetFastPathsEnabled(m_saved); }
-
-  static KzVOffPixelMixer Mixer(KzVOffscreen* image, KzPixelMixer* head, TQCOLORREF color) {
-    KzVOffPixelMixer mixer;
-    mixer.SetDstOffscreen(image);
-    mixer.SetNode(head);
-    mixer.SetColor(KzComplexColor(color));
-    return mixer;
-  }
 
   int m_saved = 1;
 };
@@ -295,9 +271,6 @@ TEST_P(MixerRows, CloneRowsReadTheShiftedClone) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(FastAndGeneral, MixerRows, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Fast" : "General";
-                         });
+INSTANTIATE_TEST_SUITE_P(FastAndGeneral, MixerRows, ::testing::Bool());
 
 }  // namespace
