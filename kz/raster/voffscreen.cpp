@@ -192,10 +192,7 @@ int KzVOffscreen::GetCurrentBlock(KzRect& rect, BYTE*& base) const {
 
 int KzVOffscreen::GetBlockExist(int x, int y) const { return GetBlockExist(GetBlockIndex(x, y)); }
 
-int KzVOffscreen::GetBlockExist(int index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= m_blocks.size()) return 0;
-  return m_blocks[index].GetSwapBlock() != nullptr ? 1 : 0;
-}
+int KzVOffscreen::GetBlockExist(int index) const { return SwapBlockAt(index) != nullptr ? 1 : 0; }
 
 int KzVOffscreen::IsCreatedBlockByIndex(int column, int row) const {
   if (column < 0 || row < 0 || column >= m_blocksAcross || row >= m_blocksDown) return 0;
@@ -309,8 +306,33 @@ BYTE* KzVOffscreen::LockBlock(int index) {
 }
 
 void KzVOffscreen::UnlockBlock(int index) {
-  if (!GetBlockExist(index)) return;
-  m_pVirtualMemory->Unlock(m_blocks[index].GetSwapBlock());
+  if (KzSwapBlock* block = SwapBlockAt(index)) m_pVirtualMemory->Unlock(block);
+}
+
+inline BYTE* KzVOffscreen::TakeBlock(int index) {
+  KzSwapBlock* block = SwapBlockAt(index);
+  // In memory: nothing to make, read back or clear.
+  if (block != nullptr && block->IsOnMemory()) {
+    return static_cast<BYTE*>(m_pVirtualMemory->Lock(block, m_writeFlag, nullptr));
+  }
+  return LockBlock(index);
+}
+
+inline void KzVOffscreen::SwitchBlock(int index) {
+  // A cursor's index is -1 or names an entry of the table.
+  if (m_cursor.blockIndex >= 0) {
+    if (KzSwapBlock* current = GetCurrentBlockEntry().GetSwapBlock()) {
+      m_pVirtualMemory->Unlock(current);
+    }
+  }
+  m_cursor.blockIndex = -1;
+  m_cursor.base = nullptr;
+  m_cursor.address = nullptr;
+  // Outside the image, or an image without a block table (the null device).
+  if (index < 0 || static_cast<std::size_t>(index) >= m_blocks.size()) return;
+  m_cursor.base = TakeBlock(index);
+  m_cursor.blockIndex = index;
+  if (m_cursor.base != nullptr) SetCurrentCursorAddress(m_cursor.x, m_cursor.y);
 }
 
 // --- locking and the cursor
@@ -341,21 +363,12 @@ void KzVOffscreen::Unlock() {
 }
 
 void KzVOffscreen::SetCurrentBlock() {
-  const int index = GetBlockIndex(m_cursor.x, m_cursor.y);
+  // Called without a current block: there is nothing to release.
   m_cursor.blockIndex = -1;
-  m_cursor.base = nullptr;
-  m_cursor.address = nullptr;
-  // Outside the image, or an image without a block table (the null device).
-  if (index < 0 || static_cast<std::size_t>(index) >= m_blocks.size()) return;
-  m_cursor.base = LockBlock(index);
-  m_cursor.blockIndex = index;
-  if (m_cursor.base != nullptr) SetCurrentCursorAddress(m_cursor.x, m_cursor.y);
+  SwitchBlock(GetBlockIndex(m_cursor.x, m_cursor.y));
 }
 
-void KzVOffscreen::ChangeCurrentBlock() {
-  if (m_cursor.blockIndex >= 0) UnlockBlock(m_cursor.blockIndex);
-  SetCurrentBlock();
-}
+void KzVOffscreen::ChangeCurrentBlock() { SwitchBlock(GetBlockIndex(m_cursor.x, m_cursor.y)); }
 
 void KzVOffscreen::MoveCursor(int x, int y) {
   const int index = GetBlockIndex(x, y);
@@ -371,7 +384,7 @@ void KzVOffscreen::MoveCursor(int x, int y) {
     }
     return;
   }
-  ChangeCurrentBlock();
+  SwitchBlock(index);
 }
 
 void KzVOffscreen::MoveCursorFast(int x, int y) {
@@ -379,10 +392,8 @@ void KzVOffscreen::MoveCursorFast(int x, int y) {
   m_cursor.x = x;
   m_cursor.y = y;
   if (index != m_cursor.blockIndex) {
-    if (m_cursor.blockIndex >= 0) UnlockBlock(m_cursor.blockIndex);
-    m_cursor.blockIndex = -1;
-    m_cursor.base = LockBlock(index);
-    if (static_cast<std::size_t>(index) < m_blocks.size()) m_cursor.blockIndex = index;
+    SwitchBlock(index);
+    return;
   }
   if (m_cursor.base != nullptr) {
     SetCurrentCursorAddress(x, y);

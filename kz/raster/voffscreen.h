@@ -14,6 +14,7 @@
 // thread at a time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -530,4 +531,17 @@ class KzVOffscreen {
   void ClipProtectArea();
   // Releases the cursor's block before it is freed: unlocked, index -1, null addresses.
   void DropCurrentBlock();
+  // The swap block of table entry `index`; null outside the table or for an absent block.
+  KzSwapBlock* SwapBlockAt(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < m_blocks.size()
+               ? m_blocks[index].GetSwapBlock()
+               : nullptr;
+  }
+  // Every block change of the cursor runs through these two. They are defined (inline) in
+  // voffscreen.cpp only, so that a block already in memory is locked without a call.
+  // LockBlock with a block in memory locked inline; anything else is left to LockBlock.
+  inline BYTE* TakeBlock(int index);
+  // Unlocks the current block (if any) and makes block `index` (the block under the cursor's
+  // position, or -1) current: locked, with the address of the cursor's pixel.
+  inline void SwitchBlock(int index);
 };

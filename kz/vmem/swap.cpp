@@ -45,18 +45,6 @@ int kzIsSwapFileName(const char* name) {
 
 // --- KzSwapBlock -----------------------------------------------------------------------------
 
-void* KzSwapBlock::Lock() {
-  void* address = m_memory.Lock();
-  if (address != nullptr) ++m_locked;
-  return address;
-}
-
-void KzSwapBlock::Unlock() {
-  if (m_locked == 0 || !IsOnMemory()) return;
-  --m_locked;
-  m_memory.Unlock();
-}
-
 void KzSwapBlock::FreeOnMemory(KzVirtualMemory* vm) {
   if (!IsOnMemory()) return;
   // Lock levels still held go with the memory, so that a chunk's count stays right.

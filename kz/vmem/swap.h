@@ -66,9 +66,18 @@ class KzSwapBlock {
   void SetVMCacheListItem(KzVMCacheListItem* item) { m_pVMCacheListItem = item; }
 
   // Takes one lock level and returns the address of the bytes (null when not in memory).
-  void* Lock();
-  // Gives back one lock level; nothing when none is held.
-  void Unlock();
+  void* Lock() {
+    void* address = m_memory.Lock();
+    if (address != nullptr) ++m_locked;
+    return address;
+  }
+  // Gives back one lock level; nothing when none is held (lock levels are only held on
+  // memory: SetMemory and FreeOnMemory leave none).
+  void Unlock() {
+    if (m_locked == 0) return;
+    --m_locked;
+    m_memory.Unlock();
+  }
 
   // Releases the memory (lock levels held on it included) through `vm`; the handle becomes
   // empty. Nothing when the block is not in memory.
@@ -82,14 +91,15 @@ class KzSwapBlock {
  private:
   friend class KzSwap;
 
+  // What a lock of a tile in memory touches comes first.
+  KzVMHandle m_memory;
+  int m_edit = 0;
+  int m_locked = 0;
   std::uint64_t m_beginPos = 0;
   std::uint64_t m_endPos = 0;
   std::uint64_t m_size = 0;
   int m_temporary = 0;
   int m_absoluteProtect = 0;
-  KzVMHandle m_memory;
-  int m_edit = 0;
-  int m_locked = 0;
   KzSwapListItem* m_pSwapListItem = nullptr;
   KzVMCacheListItem* m_pVMCacheListItem = nullptr;
 };

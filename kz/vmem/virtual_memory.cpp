@@ -173,13 +173,13 @@ int KzVirtualMemory::AllocHandle(unsigned int size, KzVMHandle& handle) {
         throw;
       }
     }
-    handle = KzVMHandle{chunk, chunk->PopSlot(), nullptr, size};
+    handle = KzVMHandle{chunk, nullptr, chunk->PopSlot(), size};
     return 1;
   }
   int error = 0;
   TQHANDLE block = tqAlloc(size, TQ_ALIGN_PAGE, &error);
   if (block == nullptr) kzThrowError(error != 0 ? error : kKzErrorNotEnoughMemory);
-  handle = KzVMHandle{nullptr, 0, block, size};
+  handle = KzVMHandle{nullptr, block, 0, size};
   return 1;
 }
 
@@ -225,36 +225,28 @@ KzSwapBlock* KzVirtualMemory::Allocate(unsigned int size) {
   return block;
 }
 
-void* KzVirtualMemory::Lock(KzSwapBlock* block, int edit, int* loaded) {
-  if (block == nullptr) return nullptr;
-  if (!block->IsOnMemory()) {
-    const auto bytes = static_cast<unsigned int>(block->GetSize());
-    // When nothing can be evicted the block comes in over the budget rather than fail.
-    m_cache.Request(&m_swap, bytes);
-    KzVMHandle fresh;
-    AllocHandle(bytes, fresh);
-    bool read = false;
-    if (!block->IsTemporary() && block->IsSwapped()) {
-      void* data = fresh.Lock();
-      read = data != nullptr && m_swap.Read(data, block);
-      fresh.Unlock();
-      if (!read) {
-        FreeHandle(fresh, bytes);
-        return nullptr;
-      }
-    }
-    if (!m_cache.Add(block, fresh)) {
+bool KzVirtualMemory::BringIn(KzSwapBlock* block, int* loaded) {
+  const auto bytes = static_cast<unsigned int>(block->GetSize());
+  // When nothing can be evicted the block comes in over the budget rather than fail.
+  m_cache.Request(&m_swap, bytes);
+  KzVMHandle fresh;
+  AllocHandle(bytes, fresh);
+  bool read = false;
+  if (!block->IsTemporary() && block->IsSwapped()) {
+    void* data = fresh.Lock();
+    read = data != nullptr && m_swap.Read(data, block);
+    fresh.Unlock();
+    if (!read) {
       FreeHandle(fresh, bytes);
-      kzThrowError(kKzErrorNotEnoughMemory);
+      return false;
     }
-    if (read && loaded != nullptr) *loaded = 1;
   }
-  if (edit) block->SetEditFlag(1);
-  return block->Lock();
-}
-
-void KzVirtualMemory::Unlock(KzSwapBlock* block) {
-  if (block != nullptr) block->Unlock();
+  if (!m_cache.Add(block, fresh)) {
+    FreeHandle(fresh, bytes);
+    kzThrowError(kKzErrorNotEnoughMemory);
+  }
+  if (read && loaded != nullptr) *loaded = 1;
+  return true;
 }
 
 void KzVirtualMemory::Free(KzSwapBlock* block) {

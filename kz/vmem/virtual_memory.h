@@ -62,9 +62,17 @@ class KzVirtualMemory {
   // Stores 1 through `loaded` (when not null) when the bytes were read back, else leaves it.
   // A block never written out (new, or temporary and dropped) comes back with undefined bytes.
   // When nothing can be evicted the block comes in over the budget.
-  void* Lock(KzSwapBlock* block, int edit, int* loaded);
+  void* Lock(KzSwapBlock* block, int edit, int* loaded) {
+    if (block == nullptr) return nullptr;
+    // A tile already in memory is the common case and stays inline.
+    if (!block->IsOnMemory() && !BringIn(block, loaded)) return nullptr;
+    if (edit) block->SetEditFlag(1);
+    return block->Lock();
+  }
   // Gives back one lock level; nothing for null, a block not in memory or not locked.
-  void Unlock(KzSwapBlock* block);
+  void Unlock(KzSwapBlock* block) {
+    if (block != nullptr) block->Unlock();
+  }
   // Releases the block's memory and file place and destroys the record; null is ignored.
   void Free(KzSwapBlock* block);
   // Evicts the block now (written out when edited and not temporary). Returns 1 for null, a
@@ -109,6 +117,10 @@ class KzVirtualMemory {
  private:
   // The pool of a slot size, or -1.
   static int PoolOf(DWORD size);
+  // Gives a block that is not in memory its memory, evicting others to stay within the budget,
+  // and reads its bytes back when it has them in the swap file (storing 1 through `loaded`).
+  // False when the read fails: the block then stays out of memory.
+  bool BringIn(KzSwapBlock* block, int* loaded);
   void DestroyChunks();
 
   KzSwap m_swap;

@@ -8,6 +8,7 @@
 // a page boundary (and every slot size is a multiple of the page), as unbuffered swap I/O needs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "tqwutl/tqwutl.h"
@@ -17,8 +18,8 @@ class KzVMChunk;
 
 struct KzVMHandle {
   KzVMChunk* chunk = nullptr;  // the chunk holding the bytes, or null
-  DWORD slot = 0;              // the slot inside that chunk
   TQHANDLE handle = nullptr;   // a movable block of the tile's own, or null
+  DWORD slot = 0;              // the slot inside that chunk
   DWORD size = 0;              // bytes
 
   // Non-zero while the handle holds memory (a chunk slot or a block of its own).
@@ -64,17 +65,46 @@ class KzVMChunk {
   }
 
   // One lock level on the whole chunk: the first locks the block. Returns the slot's address.
-  unsigned char* LockSlot(DWORD slot);
+  unsigned char* LockSlot(DWORD slot) {
+    if (m_lockCount == 0) {
+      m_pBase = static_cast<unsigned char*>(tqLock(m_hBlock));
+      if (m_pBase == nullptr) return nullptr;
+    }
+    ++m_lockCount;
+    return m_pBase + static_cast<std::size_t>(m_slotSize) * slot;
+  }
   // Gives back one lock level; the last unlocks the block. Nothing when not locked.
-  void UnlockSlot();
+  void UnlockSlot() {
+    if (m_lockCount == 0) return;
+    if (--m_lockCount == 0) {
+      tqUnlock(m_hBlock);
+      m_pBase = nullptr;
+    }
+  }
 
  private:
+  // What a lock touches comes first, on one cache line; the slot tables follow.
   TQHANDLE m_hBlock = nullptr;
+  unsigned char* m_pBase = nullptr;
+  DWORD m_lockCount = 0;
   DWORD m_slotSize = 0;
   DWORD m_slotCount = 0;
+  DWORD m_freeCount = 0;
   DWORD m_freeSlots[kMaxSlots] = {};
   KzSwapBlock* m_owners[kMaxSlots] = {};
-  DWORD m_freeCount = 0;
-  DWORD m_lockCount = 0;
-  unsigned char* m_pBase = nullptr;
 };
+
+// A handle holds a chunk slot or a block of its own, never both; slots are the common case.
+inline void* KzVMHandle::Lock() const {
+  if (chunk != nullptr) return chunk->LockSlot(slot);
+  if (handle != nullptr) return tqLock(handle);
+  return nullptr;
+}
+
+inline void KzVMHandle::Unlock() const {
+  if (chunk != nullptr) {
+    chunk->UnlockSlot();
+  } else if (handle != nullptr) {
+    tqUnlock(handle);
+  }
+}
