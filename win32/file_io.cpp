@@ -75,6 +75,14 @@ T Fail(DWORD error, T result) {
   return result;
 }
 
+// RequireFile for the calls that change a file: null with last error 5 when it was opened
+// read-only.
+std::shared_ptr<FileObject> RequireWritableFile(HANDLE handle) {
+  auto file = RequireFile(handle);
+  if (file != nullptr && !file->writable) return Fail(ERROR_ACCESS_DENIED, decltype(file){});
+  return file;
+}
+
 // The error of a failed read or write: an I/O error is a read or a write fault.
 DWORD IoError(int error, bool write) {
   if (error == EIO) return write ? ERROR_WRITE_FAULT : ERROR_READ_FAULT;
@@ -352,9 +360,8 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
 
 BOOL SetEndOfFile(HANDLE file) {
   using namespace win32::detail;
-  auto f = RequireFile(file);
+  auto f = RequireWritableFile(file);
   if (f == nullptr) return 0;
-  if (!f->writable) return Fail(ERROR_ACCESS_DENIED, BOOL{0});
   const off_t position = lseek(f->fd, 0, SEEK_CUR);
   if (position < 0 || ftruncate(f->fd, position) != 0) {
     return Fail(IoError(errno, true), BOOL{0});
@@ -364,9 +371,8 @@ BOOL SetEndOfFile(HANDLE file) {
 
 BOOL FlushFileBuffers(HANDLE file) {
   using namespace win32::detail;
-  auto f = RequireFile(file);
+  auto f = RequireWritableFile(file);
   if (f == nullptr) return 0;
-  if (!f->writable) return Fail(ERROR_ACCESS_DENIED, BOOL{0});
   if (fsync(f->fd) != 0) return Fail(IoError(errno, true), BOOL{0});
   return 1;
 }

@@ -69,6 +69,17 @@ bool Arguments(const void* in, const void* out) {
   return false;
 }
 
+// Stores ticks + delta through `out`; false with last error 87 when the sum leaves 0..2^64-1.
+bool StoreShifted(std::uint64_t ticks, std::int64_t delta, FILETIME* out) {
+  if ((delta < 0 && ticks < static_cast<std::uint64_t>(-delta)) ||
+      (delta > 0 && ticks > UINT64_MAX - static_cast<std::uint64_t>(delta))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  *out = FromTicks(ticks + static_cast<std::uint64_t>(delta));
+  return true;
+}
+
 }  // namespace
 
 FILETIME ToFileTime(const timespec& time) {
@@ -117,13 +128,7 @@ BOOL FileTimeToLocalFileTime(const FILETIME* fileTime, FILETIME* localFileTime) 
   if (!Arguments(fileTime, localFileTime)) return 0;
   const std::uint64_t ticks = Ticks(*fileTime);
   const std::int64_t offset = LocalOffset(UnixSeconds(ticks)) * kTicksPerSecond;
-  if ((offset < 0 && ticks < static_cast<std::uint64_t>(-offset)) ||
-      (offset > 0 && ticks > UINT64_MAX - static_cast<std::uint64_t>(offset))) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  *localFileTime = FromTicks(ticks + static_cast<std::uint64_t>(offset));
-  return 1;
+  return StoreShifted(ticks, offset, localFileTime) ? 1 : 0;
 }
 
 // The offset is the one in force at the resulting UTC moment (found in two steps).
@@ -133,13 +138,7 @@ BOOL LocalFileTimeToFileTime(const FILETIME* localFileTime, FILETIME* fileTime) 
   const std::uint64_t local = Ticks(*localFileTime);
   const std::int64_t guess = UnixSeconds(local) - LocalOffset(UnixSeconds(local));
   const std::int64_t offset = LocalOffset(guess) * kTicksPerSecond;
-  if ((offset > 0 && local < static_cast<std::uint64_t>(offset)) ||
-      (offset < 0 && local > UINT64_MAX - static_cast<std::uint64_t>(-offset))) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  *fileTime = FromTicks(local - static_cast<std::uint64_t>(offset));
-  return 1;
+  return StoreShifted(local, -offset, fileTime) ? 1 : 0;
 }
 
 BOOL FileTimeToSystemTime(const FILETIME* fileTime, SYSTEMTIME* systemTime) {

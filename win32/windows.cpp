@@ -174,6 +174,20 @@ R WithWindow(HWND handle, R failed, F f) {
   return w != nullptr ? f(reg, *w) : failed;
 }
 
+// For the calls that fill in a caller's record: 0 with last error 87 for a null `out`, else
+// `f(reg, window, *out)` on the window as WithWindow runs it, answering 1.
+template <typename T, typename F>
+BOOL FillFromWindow(HWND handle, T* out, F f) {
+  if (out == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return WithWindow(handle, BOOL{0}, [&](Registry& reg, Window& w) {
+    f(reg, w, *out);
+    return BOOL{1};
+  });
+}
+
 void Purge(const std::vector<std::pair<DWORD, HWND>>& removed) {
   for (const auto& [thread, window] : removed) PurgeWindowMessages(thread, window);
 }
@@ -344,6 +358,7 @@ std::vector<HWND> TopLevelWindows() {
 using win32::detail::Registry;
 using win32::detail::Window;
 using win32::detail::WithWindow;
+using win32::detail::FillFromWindow;
 
 extern "C" {
 
@@ -555,25 +570,13 @@ BOOL IsZoomed(HWND window) {
 }
 
 BOOL GetWindowRect(HWND window, LPRECT rect) {
-  if (rect == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return WithWindow(window, BOOL{0}, [&](Registry& reg, Window& w) {
-    *rect = reg.ScreenRect(w);
-    return 1;
-  });
+  return FillFromWindow(window, rect,
+                        [](Registry& reg, Window& w, RECT& out) { out = reg.ScreenRect(w); });
 }
 
 BOOL GetClientRect(HWND window, LPRECT rect) {
-  if (rect == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return WithWindow(window, BOOL{0}, [&](Registry& reg, Window& w) {
-    *rect = reg.ClientRect(w);
-    return 1;
-  });
+  return FillFromWindow(window, rect,
+                        [](Registry& reg, Window& w, RECT& out) { out = reg.ClientRect(w); });
 }
 
 // Flags honoured: SWP_NOSIZE, SWP_NOMOVE, SWP_NOZORDER, SWP_SHOWWINDOW, SWP_HIDEWINDOW;
@@ -703,28 +706,18 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
 }
 
 BOOL ClientToScreen(HWND window, LPPOINT point) {
-  if (point == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return WithWindow(window, BOOL{0}, [&](Registry& reg, Window& w) {
+  return FillFromWindow(window, point, [](Registry& reg, Window& w, POINT& p) {
     const POINT o = reg.ClientOrigin(w);
-    point->x += o.x;
-    point->y += o.y;
-    return 1;
+    p.x += o.x;
+    p.y += o.y;
   });
 }
 
 BOOL ScreenToClient(HWND window, LPPOINT point) {
-  if (point == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  return WithWindow(window, BOOL{0}, [&](Registry& reg, Window& w) {
+  return FillFromWindow(window, point, [](Registry& reg, Window& w, POINT& p) {
     const POINT o = reg.ClientOrigin(w);
-    point->x -= o.x;
-    point->y -= o.y;
-    return 1;
+    p.x -= o.x;
+    p.y -= o.y;
   });
 }
 

@@ -227,24 +227,20 @@ int tqCrossLinePoint3(tagPOINTD p1, tagPOINTD p2, tagPOINTD p3, tagPOINTD p4, ta
   const bool horizontal1 = Milli(p1.y) == Milli(p2.y);
   const bool horizontal2 = Milli(p3.y) == Milli(p4.y);
   if ((vertical1 && vertical2) || (horizontal1 && horizontal2)) return 0;
+  // The other line's y at the x of a vertical one: its mean y when it is horizontal.
+  const auto otherAt = [](double x, bool horizontal, tagPOINTD a, tagPOINTD b) {
+    if (horizontal) return (a.y + b.y) / 2.0;
+    const Line line = LineThrough(a, b);
+    return line.m * x + line.c;
+  };
   double x;
   double y;
   if (vertical1) {
     x = (p1.x + p2.x) / 2.0;
-    if (horizontal2) {
-      y = (p3.y + p4.y) / 2.0;
-    } else {
-      const Line second = LineThrough(p3, p4);
-      y = second.m * x + second.c;
-    }
+    y = otherAt(x, horizontal2, p3, p4);
   } else if (vertical2) {
     x = (p3.x + p4.x) / 2.0;
-    if (horizontal1) {
-      y = (p1.y + p2.y) / 2.0;
-    } else {
-      const Line first = LineThrough(p1, p2);
-      y = first.m * x + first.c;
-    }
+    y = otherAt(x, horizontal1, p1, p2);
   } else if (horizontal1) {
     const Line second = LineThrough(p3, p4);
     y = (p1.y + p2.y) / 2.0;

@@ -403,41 +403,43 @@ int KzString::IsNumber() const {
 
 // --- numbers -------------------------------------------------------------------------------------
 
-void KzString::SetNumber(int value, const char* format) {
+namespace {
+// The number as `format` prints it, replacing (`append` false) or extending `text`.
+template <typename T>
+void PutNumber(KzString& text, T value, const char* format, NumberKind kind, bool append) {
   char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kInteger);
-  *this = buffer;
+  PrintNumber(buffer, value, format, kind);
+  if (append) {
+    text += buffer;
+  } else {
+    text = buffer;
+  }
+}
+}  // namespace
+
+void KzString::SetNumber(int value, const char* format) {
+  PutNumber(*this, value, format, NumberKind::kInteger, false);
 }
 void KzString::SetNumber(unsigned int value, const char* format) {
-  char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kInteger);
-  *this = buffer;
+  PutNumber(*this, value, format, NumberKind::kInteger, false);
 }
 void KzString::SetNumber(float value, const char* format) {
-  SetNumber(static_cast<double>(value), format);
+  PutNumber(*this, static_cast<double>(value), format, NumberKind::kFloating, false);
 }
 void KzString::SetNumber(double value, const char* format) {
-  char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kFloating);
-  *this = buffer;
+  PutNumber(*this, value, format, NumberKind::kFloating, false);
 }
 void KzString::AddNumber(int value, const char* format) {
-  char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kInteger);
-  *this += buffer;
+  PutNumber(*this, value, format, NumberKind::kInteger, true);
 }
 void KzString::AddNumber(unsigned int value, const char* format) {
-  char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kInteger);
-  *this += buffer;
+  PutNumber(*this, value, format, NumberKind::kInteger, true);
 }
 void KzString::AddNumber(float value, const char* format) {
-  AddNumber(static_cast<double>(value), format);
+  PutNumber(*this, static_cast<double>(value), format, NumberKind::kFloating, true);
 }
 void KzString::AddNumber(double value, const char* format) {
-  char buffer[kNumberBufferSize];
-  PrintNumber(buffer, value, format, NumberKind::kFloating);
-  *this += buffer;
+  PutNumber(*this, value, format, NumberKind::kFloating, true);
 }
 
 int KzString::GetINT32() const {

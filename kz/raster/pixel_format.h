@@ -129,6 +129,14 @@ constexpr BYTE TwoBitMaskOf(int x) { return static_cast<BYTE>(0xC0u >> (2 * (x &
 // of equal bytes is one memset. `bytes` is a multiple of `size`.
 void FillPixels(BYTE* p, std::size_t bytes, const BYTE* pattern, std::size_t size);
 
+// FillPixels with the pixel `Format::Store` makes of `colour` (the whole-byte depths).
+template <class Format>
+void FillWithStored(BYTE* p, std::size_t bytes, TQCOLORREF colour) {
+  BYTE pixel[Format::kBytesPerPixel];
+  Format::Store(pixel, 0, colour);
+  FillPixels(p, bytes, pixel, Format::kBytesPerPixel);
+}
+
 // True when every pixel of columns [x0, x1) of rows [y0, y1) of a block at `block` reads as an
 // absent pixel would, so the block may go: 1-, 2- and 8-bit all bits 0; 16-bit and 32-bit the
 // alpha byte 0; 24-bit white (all three bytes 0xFF), since an absent 24-bit pixel reads white
@@ -452,9 +460,7 @@ struct Format24Bit {
   static constexpr std::array<TQCOLORREF, 4> kIndexColors = {0, 0, 0, 0};
   // Each pixel = (blue, green, red) of the clear colour word.
   static void ClearBytes(BYTE* p, std::size_t bytes, TQCOLORREF clear, BYTE) {
-    BYTE pixel[3];
-    Store(pixel, 0, clear);
-    FillPixels(p, bytes, pixel, 3);
+    FillWithStored<Format24Bit>(p, bytes, clear);
   }
 };
 
@@ -463,14 +469,12 @@ struct Format32Bit {
   static constexpr int kBits = 32;
   static constexpr int kBytesPerPixel = 4;
 
+  // The 24-bit pixel followed by the alpha byte.
   static Stored Load(const BYTE* p, BYTE) {
-    return static_cast<TQCOLORREF>(p[2]) | static_cast<TQCOLORREF>(p[1]) << 8 |
-           static_cast<TQCOLORREF>(p[0]) << 16 | static_cast<TQCOLORREF>(p[3]) << 24;
+    return Format24Bit::Load(p, 0) | static_cast<TQCOLORREF>(p[3]) << 24;
   }
   static void Store(BYTE* p, BYTE, Stored c) {
-    p[0] = static_cast<BYTE>(BlueOf(c));
-    p[1] = static_cast<BYTE>(GreenOf(c));
-    p[2] = static_cast<BYTE>(RedOf(c));
+    Format24Bit::Store(p, 0, c);
     p[3] = static_cast<BYTE>(AlphaOf(c));
   }
 
@@ -517,9 +521,7 @@ struct Format32Bit {
   static constexpr std::array<TQCOLORREF, 4> kIndexColors = {0, 0, 0, 0};
   // Each pixel = the clear colour word as a stored pixel (blue, green, red, alpha).
   static void ClearBytes(BYTE* p, std::size_t bytes, TQCOLORREF clear, BYTE) {
-    BYTE pixel[4];
-    Store(pixel, 0, clear);
-    FillPixels(p, bytes, pixel, 4);
+    FillWithStored<Format32Bit>(p, bytes, clear);
   }
 };
 

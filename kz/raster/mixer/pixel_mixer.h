@@ -53,3 +53,15 @@ class KzPixelMixer {
   int m_channelMax = 255;
   int m_channelMax16 = 65535;
 };
+
+// A mixer whose rule has variants chosen by a mode number; DefaultMode is the one it starts in.
+template <int DefaultMode>
+class KzPixelMixerWithMode : public KzPixelMixer {
+ public:
+  // Selects the variant; what each mode does is the derived mixer's.
+  void SetMode(int mode) { m_mode = mode; }
+  int GetMode() const { return m_mode; }
+
+ protected:
+  int m_mode = DefaultMode;
+};

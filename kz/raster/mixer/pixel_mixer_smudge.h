@@ -11,15 +11,12 @@
 #include "kz/raster/mixer/pixel_mixer.h"
 #include "kz/raster/mixer/pixel_mixer_blend.h"
 
-class KzPixelMixerSmudge : public KzPixelMixer {
+class KzPixelMixerSmudge : public KzPixelMixerWithMode<0> {
  public:
   // The sample count at which the sums are folded (the most 8-bit samples a 32-bit sum holds).
   static constexpr std::uint32_t kFoldCount = 16843009;  // 0x01010101
 
   // Mode 0 (the default) samples and blends; any other mode only samples.
-  void SetMode(int mode) { m_mode = mode; }
-  int GetMode() const { return m_mode; }
-
   // Adds the destination pixel as it stands as a sample, then in mode 0 blends the source onto
   // it with the embedded blend mixer's 32-bit rule.
   void Do32Bit(TQCOLORREF* dst, TQCOLORREF src, unsigned char alpha) override;
@@ -46,7 +43,6 @@ class KzPixelMixerSmudge : public KzPixelMixer {
   // The averages of A, R, G, B (in this order); false when there is no sample.
   bool GetAverages(std::uint64_t (&average)[4]) const;
 
-  int m_mode = 0;
   KzPixelMixerBlend m_blend;
   // Sums of A, R, G, B. 64 bits wide, so that 16-bit samples cannot wrap them before the fold.
   std::uint64_t m_sums[4] = {0, 0, 0, 0};

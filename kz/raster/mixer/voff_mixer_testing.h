@@ -1,24 +1,23 @@
-// Test support for the pixel mixer: the process-wide virtual memory (created once for the test
-// program by a global environment), images owned by a smart pointer, and block and pixel access.
+// Test support for the pixel mixer, on top of the raster tests' helpers (the process-wide
+// virtual memory, images owned by a smart pointer): images of a chosen resolution, whole-image
+// block bytes and single pixels.
 #pragma once
 
-#include <memory>
 #include <vector>
 
+#include "kz/raster/raster_testing.h"
 #include "kz/raster/voffscreen.h"
 
 namespace voff_mixer_testing {
 
-struct ImageDeleter {
-  void operator()(KzVOffscreen* image) const { KzVOffscreen::DeleteOffscreen(image); }
-};
-using ImagePtr = std::unique_ptr<KzVOffscreen, ImageDeleter>;
+using raster_testing::ExistingBlocks;
+using raster_testing::ImagePtr;
 
 // A created image of `bits` on the process-wide virtual memory.
-ImagePtr MakeImage(int bits, int width, int height, double resolution = 72.0);
+inline ImagePtr MakeImage(int bits, int width, int height, double resolution = 72.0) {
+  return raster_testing::MakeImage(bits, width, height, nullptr, resolution);
+}
 
-// The indices of the blocks that exist.
-std::vector<int> ExistingBlocks(const KzVOffscreen& image);
 // The bytes of every block (none for an absent block).
 std::vector<std::vector<BYTE>> BlockBytes(KzVOffscreen* image);
 
