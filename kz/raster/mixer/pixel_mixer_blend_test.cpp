@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "kz/raster/mixer/pixel_mixer_rules.h"
 #include "kz/raster/mixer/pixel_mixer_testing.h"
 
 namespace {
@@ -88,6 +89,17 @@ TEST(KzPixelMixerBlend, ColourRows) {
   });
 }
 
+// The 32-bit blend divides by multiplying; every quotient it can form must be the true one.
+TEST(KzPixelMixerBlend, SmallDivisionIsExactOverItsRange) {
+  for (int k = 1; k <= 255; ++k) {
+    for (int n = 0; n < (1 << 17); ++n) {
+      if (kz::mixer_rules::DivideSmall(n, k) != n / k) {
+        FAIL() << n << " / " << k << " gave " << kz::mixer_rules::DivideSmall(n, k);
+      }
+    }
+  }
+}
+
 TEST(KzPixelMixerBlend, Over32BitProperties) {
   KzPixelMixerBlend blend;
   Random random;
@@ -103,6 +115,37 @@ TEST(KzPixelMixerBlend, Over32BitProperties) {
                        : rA == 0 && r != 0x00FFFFFFu                ? "transparent but not white"
                                                                     : nullptr;
     ASSERT_EQ(what, nullptr) << what << " at d=" << d << " s=" << s << " a=" << a;
+  }
+}
+
+// The rule as stated, with plain signed divisions: the mixer's unsigned, multiplying form must
+// give the same bytes for every destination and source alpha, whatever the channels.
+TQCOLORREF OverByDivision(TQCOLORREF d, TQCOLORREF s, int alpha) {
+  const int a = Channel(s, 3) * alpha / 255, dA = Channel(d, 3);
+  if (a == 255) return s | 0xFF000000u;
+  const int w = dA * (255 - a) / 255, aOut = 255 - (255 - dA) * (255 - a) / 255;
+  const int k = ((aOut + 1) * 255) >> 8;
+  TQCOLORREF r = static_cast<TQCOLORREF>(aOut) << 24;
+  for (int c = 0; c < 3; ++c) {
+    const int p = (255 - Channel(s, c)) * a / 255 + (255 - Channel(d, c)) * w / 255;
+    r |= static_cast<TQCOLORREF>(k <= 0 ? 255 : std::max(255 - p * 256 / k, 0)) << (8 * c);
+  }
+  return r;
+}
+
+TEST(KzPixelMixerBlend, Over32BitMatchesPlainDivision) {
+  KzPixelMixerBlend blend;
+  Random random;
+  for (int dA = 0; dA < 256; ++dA) {
+    for (int sA = 0; sA < 256; ++sA) {
+      for (int trial = 0; trial < 4; ++trial) {
+        const TQCOLORREF d = (random.Next() & 0xFFFFFFu) | static_cast<TQCOLORREF>(dA) << 24;
+        const TQCOLORREF s = (random.Next() & 0xFFFFFFu) | static_cast<TQCOLORREF>(sA) << 24;
+        const int alpha = trial == 0 ? 255 : random.Byte();
+        ASSERT_EQ(Mix32(blend, d, s, alpha), OverByDivision(d, s, alpha))
+            << std::hex << "d=" << d << " s=" << s << " alpha=" << alpha;
+      }
+    }
   }
 }
 

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "tqwutl/types.h"
 
@@ -65,6 +67,22 @@ constexpr int Lerp(int d, int s, int weight) { return d + (s - d) * weight / kFu
 constexpr int RaiseChannel(int d, int step, int limit = kFull) { return std::min(d + step, limit); }
 constexpr int LowerChannel(int d, int step, int limit = 0) { return std::max(d - step, limit); }
 
+// n / k for 0 <= n < 2^17 and 1 <= k <= 255, by a multiply with ceil(2^25 / k): the error
+// of that reciprocal, below k / 2^25, times n stays below 1 / k, so the quotient truncates
+// exactly as the division does. Blend32 divides by a k of this range per channel.
+inline constexpr int kSmallQuotientShift = 25;
+inline constexpr std::array<std::uint32_t, 256> kSmallReciprocals = [] {
+  std::array<std::uint32_t, 256> table{};
+  for (std::uint32_t k = 1; k < table.size(); ++k) {
+    table[k] = ((std::uint32_t{1} << kSmallQuotientShift) + k - 1) / k;
+  }
+  return table;
+}();
+constexpr int DivideSmall(int n, int k) {
+  return static_cast<int>((static_cast<std::uint64_t>(n) * kSmallReciprocals[k]) >>
+                          kSmallQuotientShift);
+}
+
 // Mode 0 adds s weighted by alpha, capped at max; other modes subtract it, floored at min.
 constexpr int AddSubtractChannel(int d, int s, int alpha, int mode, int min, int max) {
   const int v = ScaleByOpacity(s, alpha);
@@ -88,19 +106,41 @@ constexpr TQCOLORREF Blend24(TQCOLORREF d, TQCOLORREF s, unsigned char alpha) {
   return MapColorChannels(d, s, 0, [a](int dc, int sc) { return Lerp(dc, sc, a); });
 }
 
-// "Over" compositing with the colours premultiplied against white.
+// What the 32-bit blend takes from the source and the opacity alone, worked out once for a run
+// of pixels that share them.
+struct Blend32Source {
+  TQCOLORREF opaque = 0;   // the result when the weight is full
+  unsigned weight = 0;     // a = sA * alpha / 255
+  unsigned ink[3] = {};    // (255 - s) * a / 255 for R, G, B
+};
+
+constexpr Blend32Source PrepareBlend32(TQCOLORREF s, unsigned char alpha) {
+  const unsigned a = static_cast<unsigned>(ScaleByOpacity(ChannelA(s), alpha));
+  const auto ink = [a](int c) { return static_cast<unsigned>(kFull - c) * a / kFull; };
+  return {PackColor(kFull, ChannelR(s), ChannelG(s), ChannelB(s)), a,
+          {ink(ChannelR(s)), ink(ChannelG(s)), ink(ChannelB(s))}};
+}
+
+// "Over" compositing with the colours premultiplied against white. Every term is
+// non-negative, so the arithmetic runs unsigned (the same quotients, fewer instructions).
+constexpr TQCOLORREF Blend32(TQCOLORREF d, const Blend32Source& source) {
+  const unsigned a = source.weight;
+  if (a == kFull) return source.opaque;
+  const unsigned dA = static_cast<unsigned>(ChannelA(d));
+  const unsigned w = dA * (kFull - a) / kFull;  // what remains of the destination's weight
+  const unsigned aOut = kFull - (kFull - dA) * (kFull - a) / kFull;
+  const int k = static_cast<int>(((aOut + 1) * kFull) >> 8);
+  if (k <= 0) return PackColor(static_cast<int>(aOut), kFull, kFull, kFull);
+  const auto channel = [w, k](unsigned ink, int dc) {
+    const unsigned p = ink + static_cast<unsigned>(kFull - dc) * w / kFull;  // at most 510
+    return std::max(kFull - DivideSmall(static_cast<int>(p * 256), k), 0);
+  };
+  return PackColor(static_cast<int>(aOut), channel(source.ink[0], ChannelR(d)),
+                   channel(source.ink[1], ChannelG(d)), channel(source.ink[2], ChannelB(d)));
+}
+
 constexpr TQCOLORREF Blend32(TQCOLORREF d, TQCOLORREF s, unsigned char alpha) {
-  const int a = ScaleByOpacity(ChannelA(s), alpha);
-  if (a == kFull) return PackColor(kFull, ChannelR(s), ChannelG(s), ChannelB(s));
-  const int dA = ChannelA(d);
-  const int w = dA * (kFull - a) / kFull;  // what remains of the destination's weight
-  const int aOut = kFull - (kFull - dA) * (kFull - a) / kFull;
-  const int k = ((aOut + 1) * kFull) >> 8;
-  return MapColorChannels(d, s, aOut, [a, w, k](int dc, int sc) {
-    if (k <= 0) return kFull;
-    const int p = (kFull - sc) * a / kFull + (kFull - dc) * w / kFull;
-    return std::max(kFull - (p * 256) / k, 0);
-  });
+  return Blend32(d, PrepareBlend32(s, alpha));
 }
 
 // --- weighted copy ------------------------------------------------------------------------------
