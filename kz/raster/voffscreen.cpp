@@ -309,16 +309,14 @@ void KzVOffscreen::UnlockBlock(int index) {
   if (KzSwapBlock* block = SwapBlockAt(index)) m_pVirtualMemory->Unlock(block);
 }
 
-inline BYTE* KzVOffscreen::TakeBlock(int index) {
-  KzSwapBlock* block = SwapBlockAt(index);
-  // In memory: nothing to make, read back or clear.
-  if (block != nullptr && block->IsOnMemory()) {
-    return static_cast<BYTE*>(m_pVirtualMemory->Lock(block, m_writeFlag, nullptr));
-  }
-  return LockBlock(index);
-}
-
 inline void KzVOffscreen::SwitchBlock(int index) {
+  // A next block already in memory is locked before the current one is given back, so that a
+  // chunk the two share stays locked across the switch. Nothing comes in, so nothing is evicted.
+  KzSwapBlock* next = SwapBlockAt(index);
+  const bool nextInMemory = next != nullptr && next->IsOnMemory();
+  BYTE* base = nextInMemory
+                   ? static_cast<BYTE*>(m_pVirtualMemory->Lock(next, m_writeFlag, nullptr))
+                   : nullptr;
   // A cursor's index is -1 or names an entry of the table.
   if (m_cursor.blockIndex >= 0) {
     if (KzSwapBlock* current = GetCurrentBlockEntry().GetSwapBlock()) {
@@ -330,7 +328,8 @@ inline void KzVOffscreen::SwitchBlock(int index) {
   m_cursor.address = nullptr;
   // Outside the image, or an image without a block table (the null device).
   if (index < 0 || static_cast<std::size_t>(index) >= m_blocks.size()) return;
-  m_cursor.base = TakeBlock(index);
+  // Anything else may have to be made, read back or cleared, with the current block released.
+  m_cursor.base = nextInMemory ? base : LockBlock(index);
   m_cursor.blockIndex = index;
   if (m_cursor.base != nullptr) SetCurrentCursorAddress(m_cursor.x, m_cursor.y);
 }

@@ -537,11 +537,9 @@ class KzVOffscreen {
                ? m_blocks[index].GetSwapBlock()
                : nullptr;
   }
-  // Every block change of the cursor runs through these two. They are defined (inline) in
-  // voffscreen.cpp only, so that a block already in memory is locked without a call.
-  // LockBlock with a block in memory locked inline; anything else is left to LockBlock.
-  inline BYTE* TakeBlock(int index);
   // Unlocks the current block (if any) and makes block `index` (the block under the cursor's
-  // position, or -1) current: locked, with the address of the cursor's pixel.
+  // position, or -1) current: locked, with the address of the cursor's pixel. Every block
+  // change of the cursor runs through it; it is defined (inline) in voffscreen.cpp only, so
+  // that a block already in memory is locked without a call.
   inline void SwitchBlock(int index);
 };
