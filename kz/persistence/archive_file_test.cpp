@@ -48,11 +48,8 @@ TEST(ArchiveFile, WritesWhatTheMemoryArchiveHoldsAndFailsWithTheSystemsCodes) {
   ASSERT_EQ(::utimensat(AT_FDCWD, folder.Native("t.bin").c_str(), times, 0), 0);
   KzArchiveFile in;  // one archive for every open
   in.FileOpen(folder.Lib("t.bin").c_str(), kRead, 1, 3, 0);
-  for (int disposition : {1, 2}) {
-    EXPECT_EQ(
-        kzThrownCode([&] { in.FileOpen(folder.Lib("b.bin").c_str(), kWrite, 1, disposition, 0); }),
-        kKzErrorParameter);
-  }
+  EXPECT_EQ(kzThrownCode([&] { in.FileOpen(folder.Lib("b.bin").c_str(), kWrite, 1, 2, 0); }),
+            kKzErrorParameter);
   EXPECT_TRUE(in.IsValid()) << "the open file stays";
   EXPECT_EQ(folder.Read("b.bin"), "<missing>");
   KzFile& file = in.GetFile();

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,34 +24,30 @@ std::string Text(const KzFilePath& path) { return static_cast<const char*>(path)
 // --- text rules -----------------------------------------------------------------------------
 
 TEST(FilePathText, JoiningRenamingAndConverting) {
-  using Change = void (*)(KzFilePath&);
+  using P = KzFilePath;
+  using Change = void (*)(P&);
   const struct {
     const char *label, *path;
     Change change;
     const char* result;
   } rows[] = {
-      {"join: delimiters on both sides", "C:\\a\\", [](KzFilePath& p) { p += "\\b\\"; },
-       "C:\\a\\b"},
-      {"join onto nothing", "", [](KzFilePath& p) { p += "\\b\\"; }, "\\b\\"},
-      {"join: trail 0x5C ends the path", "a\\\x95\x5C", [](KzFilePath& p) { p += "b"; },
-       "a\\\x95\x5C\\b"},
-      {"join: trail 0x5C ends the argument", "C:\\a",
-       [](KzFilePath& p) { p += "\\\\\x95\x5C\\\\"; }, "C:\\a\\\x95\x5C"},
-      {"join itself", "a\\b\\", [](KzFilePath& p) { p += p; }, "a\\b\\a\\b"},
-      {"mac sub-path: colon at 1 before a colon", "a",
-       [](KzFilePath& p) { p.CatSubPathForWin("C::x"); }, "a\\C:\\x"},
-      {"win sub-path keeps trail 0x5C", "a",
-       [](KzFilePath& p) { p.CatSubPathForMac("\x95\x5C\\x"); }, "a\\\x95\x5C:x"},
-      {"extension with period", "C:\\x", [](KzFilePath& p) { p.SetNameAndExtension("y", ".jpg"); },
-       "C:\\y.jpg"},
-      {"last extension replaced", "C:\\x.tar.gz", [](KzFilePath& p) { p.ChangeExtension("bz2"); },
-       "C:\\x.tar.bz2"},
-      {"extension after trail 0x5C", "C:\\\x95\x5C.png",
-       [](KzFilePath& p) { p.ChangeExtension("jpg"); }, "C:\\\x95\x5C.jpg"},
-      {"folder into itself", "C:\\a\\b", [](KzFilePath& p) { p.GetFolderPath(p); }, "C:\\a"},
-      {"folder of a trail 0x5C name", "a\\\x95\x5C", [](KzFilePath& p) { p.GetFolderPath(p); },
-       "a"},
-      {"remade", "\\a\\.\\b\\..\\c\\\\", [](KzFilePath& p) { p.RemakePath(); }, "\\a\\c"},
+      {"join: delimiters on both sides", "C:\\a\\", [](P& p) { p += "\\b\\"; }, "C:\\a\\b"},
+      {"join onto nothing", "", [](P& p) { p += "\\b\\"; }, "\\b\\"},
+      {"join: trail 0x5C ends the path", "a\\\x95\x5C", [](P& p) { p += "b"; }, "a\\\x95\x5C\\b"},
+      {"join: trail 0x5C ends the argument", "a", [](P& p) { p += "\\\\\x95\x5C\\\\"; },
+       "a\\\x95\x5C"},
+      {"join itself", "a\\b\\", [](P& p) { p += p; }, "a\\b\\a\\b"},
+      {"mac sub-path: colon at 1, then a colon", "a", [](P& p) { p.CatSubPathForWin("C::x"); },
+       "a\\C:\\x"},
+      {"win sub-path: trail 0x5C", "a", [](P& p) { p.CatSubPathForMac("\x95\x5C\\x"); },
+       "a\\\x95\x5C:x"},
+      {"extension with period", "a\\x", [](P& p) { p.SetNameAndExtension("y", ".jpg"); },
+       "a\\y.jpg"},
+      {"last extension replaced", "x.tar.gz", [](P& p) { p.ChangeExtension("bz2"); }, "x.tar.bz2"},
+      {"extension after trail 0x5C", "\x95\x5C.png", [](P& p) { p.ChangeExtension("jpg"); },
+       "\x95\x5C.jpg"},
+      {"folder of a trail 0x5C name", "a\\\x95\x5C", [](P& p) { p.GetFolderPath(p); }, "a"},
+      {"remade", "\\a\\.\\b\\..\\c\\\\", [](P& p) { p.RemakePath(); }, "\\a\\c"},
   };
   for (const auto& row : rows) {
     KzFilePath path(row.path);
@@ -93,7 +88,6 @@ TEST(FilePathText, ComparisonsAndRelations) {
     bool equal;
   } rows[] = {
       {"case and trailing backslash", "C:\\A\\", "c:\\a", true},
-      {"different names", "C:\\a", "C:\\b", false},
       {"several trailing backslashes", "a\\\\", "A", true},
       {"trail byte 0x5C is not a delimiter", "\x95\x5C", "\x95", false},
       {"trail bytes are not letters", "\x83\x41", "\x83\x61", false},
@@ -127,7 +121,6 @@ TEST(FilePathSequence, NextFreeNumberInARealFolder) {
     const char* expected;
   } rows[] = {
       {"gap", {"img001.png", "img002.png", "img004.png"}, 3, "png", "img", false, "img003.png"},
-      {"empty folder", {}, 3, "png", "img", false, "img001.png"},
       {"other names", {"img001.png", "img7.jpg", "pic5.png"}, 3, "png", "img", false, "img002.png"},
       {"extension case, period", {"IMG001.PNG"}, 3, ".png", "img", false, "img002.png"},
       {"hidden files", {"001.png", ".002.png"}, 3, "png", nullptr, false, "002.png"},

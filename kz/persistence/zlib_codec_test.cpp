@@ -68,17 +68,15 @@ TEST(ZLibBlocks, HoldAHeaderAndTheSystemZlibsStream) {
       zlib.Compress(archive, input.data.data(), size);
       EXPECT_EQ(Contents(archive), expected);
 
-      for (int level : {1, 9}) {
-        const Bytes made = ZlibBlock(input.data, level, swap);
-        std::vector<Bytes> restored(3, Bytes(size));
-        zlib.Decompress(made.data(), restored[0].data(), size, swap);
-        zlib.Decompress(made.data(), static_cast<DWORD>(made.size()), restored[1].data(), size,
-                        swap);
-        VectorArchive in(swap ? 10 : 6, 4096, made);
-        zlib.Decompress(in, restored[2].data(), size);
-        EXPECT_EQ(restored, std::vector<Bytes>(3, input.data)) << "at level " << level;
-        EXPECT_EQ(in.GetPosition(), made.size()) << "the whole block is read";
-      }
+      // Read back from a stream made at another level than the library's.
+      const Bytes made = ZlibBlock(input.data, 9, swap);
+      std::vector<Bytes> restored(3, Bytes(size));
+      zlib.Decompress(made.data(), restored[0].data(), size, swap);
+      zlib.Decompress(made.data(), static_cast<DWORD>(made.size()), restored[1].data(), size, swap);
+      VectorArchive in(swap ? 10 : 6, 4096, made);
+      zlib.Decompress(in, restored[2].data(), size);
+      EXPECT_EQ(restored, std::vector<Bytes>(3, input.data));
+      EXPECT_EQ(in.GetPosition(), made.size()) << "the whole block is read";
     }
   }
 }

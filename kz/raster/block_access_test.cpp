@@ -59,11 +59,18 @@ TEST(VOffscreenCursor, MoveGradesAndTheFake32Address) {
   BYTE* fake = image->MoveCursorFake32(266, 3);
   EXPECT_EQ(fake - image->GetBaseAddress(), 3 * 256 + 40);
   EXPECT_EQ(CursorOffset(*image), 3 * 256 + 10);
+  // Four 8-bit pixels at once, in row order.
+  image->Set8BitColorOnlyQuad(0x04030201);
+  EXPECT_EQ(image->Get8BitColorOnlyQuad(), 0x04030201u);
+  image->MoveCursorFastest(269, 3);
+  EXPECT_EQ(image->Get8BitColor(), 4);
   // MoveCursor(-1, -1) lets go of the block but keeps the lock.
   image->MoveCursor(-1, -1);
   EXPECT_EQ(image->GetLockCount(), 1);
   EXPECT_TRUE(LockedBlocks(*image).empty());
   EXPECT_EQ(image->SetCurrentCursorAddressFake32(5, 5), nullptr);
+  image->Set8BitColorOnlyQuad(~0u);  // nowhere to write
+  EXPECT_EQ(image->Get8BitColorOnlyQuad(), 0u);
   image->Unlock();
 }
 
@@ -90,6 +97,51 @@ TEST(VOffscreenAutoLock, NestedLockRestoresTheOuterCursorAndBlock) {
   EXPECT_EQ(image->GetCursorPos(), KzPoint(10, 10));
   EXPECT_EQ(image->GetLockCount(), 1);
   image->Unlock();
+}
+
+TEST(VOffscreenParamLock, ThresholdsHoldForTheScopeAndComeBack) {
+  ImagePtr image = MakeImage(8, 10, 10);
+  KzVOffscreenAutoLock lock(image.get(), 1, 1, 1);
+  image->Set8BitColor(150);  // ink at a transparency threshold of 127, not at 200
+  {
+    KzVOffscreenParamLock params(image.get(), 200, 50);
+    EXPECT_EQ(image->Get1BitColor(), 0);
+    EXPECT_EQ(image->GetMonoBWThreshold(), 50);
+    params.Lock(image.get(), 10, 60);  // gives the first lock back before it takes its own
+  }
+  EXPECT_EQ(KzPoint(image->GetMonoTransThreshold(), image->GetMonoBWThreshold()),
+            KzPoint(127, 128));
+  EXPECT_EQ(image->Get1BitColor(), 1);
+}
+
+TEST(VOffscreenBlockGetter, WalksTheBlocksUnderARectRowByRow) {
+  ImagePtr image = MakeImage(8, 600, 300);  // 3 x 2 blocks, cut at 600 and 300
+  const std::tuple<const char*, KzRect, int, std::vector<KzRect>> cases[] = {
+      {"clipped to the rect", {250, 0, 260, 10}, 1, {{250, 0, 256, 10}, {256, 0, 260, 10}}},
+      {"clipped to the image",
+       {500, 200, 700, 400},
+       0,
+       {{256, 0, 512, 256}, {512, 0, 600, 256}, {256, 256, 512, 300}, {512, 256, 600, 300}}},
+      {"outside the image", {-50, -50, -1, -1}, 1, {}},
+  };
+  for (const auto& [label, rect, clip, pieces] : cases) {
+    KzBlockGetter getter(image.get(), rect, clip);
+    std::vector<KzRect> walked;
+    for (KzRect piece; getter.GetNextBlock(piece);) {
+      walked.push_back(piece);
+      EXPECT_EQ(KzPoint(getter.GetCurrentColumn(), getter.GetCurrentRow()),
+                KzPoint(piece.left / 256, piece.top / 256))
+          << label;
+    }
+    EXPECT_EQ(walked, pieces) << label;
+    EXPECT_FALSE(getter.IsExist()) << label;
+    KzTArray<tagRECT> list;
+    list.Add(tagRECT{1, 2, 3, 4});  // cleared first
+    image->GetBlockArea(rect, list, clip);
+    EXPECT_EQ(std::vector<KzRect>(list.begin(), list.end()), pieces) << label;
+  }
+  KzRect piece;
+  EXPECT_EQ(KzBlockGetter(nullptr, KzRect(0, 0, 10, 10), 1).GetNextBlock(piece), 0);
 }
 
 TEST(VOffscreenNullDevice, RunsOverAnAreaWithoutStoringAnything) {

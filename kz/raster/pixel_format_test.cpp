@@ -6,7 +6,6 @@
 #include <array>
 #include <set>
 #include <tuple>
-#include <vector>
 
 namespace {
 
@@ -72,27 +71,6 @@ TEST(PixelSpecialty, CellsKeepEveryValueAndTheOtherNibbles) {
   BYTE upper = 0, lower = 0;
   SetSpecialtyCell(upper, lower, 13, 0xA7);  // x mod 8 = 5: the low nibbles, high 4 bits above
   EXPECT_EQ(upper << 8 | lower, 0x0A07);
-}
-
-TEST(PixelMemory, AreaClearLooksOnlyInsideTheArea) {
-  constexpr int kRowBytes = 1024;
-  std::vector<BYTE> block(kRowBytes * 256, 0);
-  // Bits, a byte of row 5 and its value, the pixel it belongs to.
-  const std::tuple<int, int, BYTE, int> rows[] = {
-      {1, 1, 0x40, 9}, {2, 1, 0x04, 6}, {8, 9, 0x01, 9}, {16, 18, 0x01, 9}, {32, 39, 0x01, 9},
-  };
-  for (const auto& [bits, byte, value, x] : rows) {
-    std::fill(block.begin(), block.end(), 0);
-    block[5 * kRowBytes + byte] = value;
-    const auto clear = [&block, bits = bits](int x0, int y0, int x1, int y1) {
-      return IsAreaClear(block.data(), kRowBytes, bits, x0, y0, x1, y1);
-    };
-    EXPECT_FALSE(clear(0, 0, 256, 256)) << bits;
-    EXPECT_FALSE(clear(x, 5, x + 1, 6)) << bits << "-bit x=" << x;
-    EXPECT_TRUE(clear(0, 0, x, 256)) << bits << "-bit x=" << x;
-    EXPECT_TRUE(clear(x + 1, 0, 256, 256)) << bits << "-bit x=" << x;
-    EXPECT_TRUE(clear(0, 6, 256, 256)) << bits;
-  }
 }
 
 }  // namespace

@@ -15,8 +15,6 @@ namespace {
 
 using namespace raster_testing;
 
-constexpr int kDepths[] = {1, 2, 8, 16, 24, 32};
-
 // Offsets in the big-endian form of an image with one stored block (see the golden layout).
 constexpr std::size_t kVersion = 8, kWidth = 10, kHeight = 14, kBits = 18, kCount = 30, kOrder = 34,
                       kLeft = 39, kTop = 43, kRight = 47, kBottom = 51, kCompressed = 55,
@@ -76,37 +74,38 @@ Bytes OneBlockForm(int bits) {
 }
 
 TEST(VOffscreenArchive, RoundTripKeepsEveryDepthAndTheAbsentBlocks) {
-  for (int bits : kDepths) {
-    for (int compress : {0, 1}) {
-      for (bool littleEndian : {false, true}) {
-        ImagePtr image = MakeImage(bits, 600, 600, nullptr, 350.5);
-        FillBlock(image.get(), 300, 0, 1);    // block 1
-        FillBlock(image.get(), 599, 300, 2);  // block 5, cut by the right edge
-        FillBlock(image.get(), 0, 599, 3);    // block 6, cut by the bottom edge
-        ImagePtr copy = Load(Store(image.get(), compress, littleEndian), littleEndian);
-        const auto label = ::testing::Message() << bits << "-bit, compress " << compress
-                                                << ", little-endian " << littleEndian;
-        ASSERT_TRUE(copy) << label;
-        EXPECT_EQ(copy->GetRect(), image->GetRect()) << label;
-        EXPECT_EQ(copy->GetResolution(), 350.5) << label;
-        EXPECT_EQ(ExistingBlocks(*copy), ExistingBlocks(*image)) << label;
-        for (int index : ExistingBlocks(*image)) {
-          const KzRect block = image->GetBlockRect(index);
-          EXPECT_EQ(BlockBytes(copy.get(), block.left, block.top),
-                    BlockBytes(image.get(), block.left, block.top))
-              << label << " block " << index;
-        }
+  for (int bits : {1, 2, 8, 16, 24, 32}) {
+    ImagePtr image = MakeImage(bits, 600, 600, nullptr, 350.5);
+    FillBlock(image.get(), 300, 0, 1);    // block 1
+    FillBlock(image.get(), 599, 300, 2);  // block 5, cut by the right edge
+    FillBlock(image.get(), 0, 599, 3);    // block 6, cut by the bottom edge
+    for (int form = 0; form < 4; ++form) {
+      const int compress = form & 1;
+      const bool littleEndian = form >= 2;
+      const auto label = ::testing::Message() << bits << "-bit, compress " << compress
+                                              << ", little-endian " << littleEndian;
+      ImagePtr copy = Load(Store(image.get(), compress, littleEndian), littleEndian);
+      ASSERT_TRUE(copy) << label;
+      EXPECT_EQ(copy->GetRect(), image->GetRect()) << label;
+      EXPECT_EQ(copy->GetResolution(), 350.5) << label;
+      EXPECT_EQ(ExistingBlocks(*copy), (std::vector<int>{1, 5, 6})) << label;
+      for (KzPoint at : {KzPoint(300, 0), KzPoint(599, 300), KzPoint(0, 599)}) {
+        EXPECT_EQ(BlockBytes(copy.get(), at.x, at.y), BlockBytes(image.get(), at.x, at.y)) << label;
       }
     }
   }
 }
 
-// An image without blocks stores neither the extent nor the blocks section.
-TEST(VOffscreenArchive, EmptyImageStoresOnlyTheHeader) {
+// A null image stores version 0 and reads back as null; an image without blocks stores neither
+// the extent nor the blocks section.
+TEST(VOffscreenArchive, NullAndEmptyImagesStoreOnlyAHeader) {
+  const Bytes none = Store(nullptr, 1);
+  EXPECT_EQ(none, (Bytes{0, 0, 0, 6, 0, 0, 0, 2, 0, 0, 0x5A, 0x5A, 0x5A, 0x5A}));
+  EXPECT_FALSE(Load(none));
   ImagePtr empty = MakeImage(32, 700, 10);
-  const Bytes none = Store(empty.get(), 1);
-  EXPECT_EQ(none.size(), 4u + (4 + 27) + 4);
-  EXPECT_EQ(Load(none)->GetRect(), KzRect(0, 0, 700, 10));
+  const Bytes header = Store(empty.get(), 1);
+  EXPECT_EQ(header.size(), 4u + (4 + 27) + 4);
+  EXPECT_EQ(Load(header)->GetRect(), KzRect(0, 0, 700, 10));
 }
 
 TEST(VOffscreenArchive, HeaderLayoutIsByteExact) {
@@ -160,22 +159,14 @@ TEST(VOffscreenArchive, OlderPixelOrdersAreReversedOnRead) {
   }
 }
 
-TEST(VOffscreenArchive, NullImageStoresVersionZero) {
-  const Bytes bytes = Store(nullptr, 1);
-  EXPECT_EQ(bytes, (Bytes{0, 0, 0, 6, 0, 0, 0, 2, 0, 0, 0x5A, 0x5A, 0x5A, 0x5A}));
-  EXPECT_FALSE(Load(bytes));
-}
-
 TEST(VOffscreenArchive, ImpossibleHeadersAreRejectedBeforeAnythingIsAllocated) {
   // What is patched (at, value, byte count; at 0: the form is cut inside the block) and the
   // error expected.
   const std::tuple<const char*, std::size_t, std::uint32_t, int, int> cases[] = {
       // clang-format off
       {"3 bits", kBits, 3, 4, 0x2001000B},
-      {"64 bits", kBits, 64, 4, 0x2001000B},
       {"negative bits", kBits, 0xFFFFFFF8, 4, 0x2001000B},
       {"negative width", kWidth, 0xFFFFFFFF, 4, 0x2001000B},
-      {"width past the limit", kWidth, 0x7FFFFFFF, 4, 0x2001000B},
       {"block table past its bound", kHeight, 0x10000100, 4, 0x2001000B},
       {"negative block count", kCount, 0xFFFFFFFF, 4, 0x2001000B},
       {"count does not match the extent", kCount, 2, 4, 0x2001000B},
@@ -216,20 +207,21 @@ TEST(VOffscreenArchive, ImpossibleHeadersAreRejectedBeforeAnythingIsAllocated) {
 TEST(VOffscreenArchive, CompressedBlockThatEndsEarlyIsRejected) {
   ImagePtr image = MakeImage(8, 256, 256);
   FillBlock(image.get(), 0, 0, 7);
-  Bytes bytes = Store(image.get(), 1);
-  // Replace the block's stream by a valid zlib stream of one byte less than the block.
-  const std::vector<BYTE> block = BlockBytes(image.get(), 0, 0);
-  std::vector<BYTE> packed(compressBound(static_cast<uLong>(block.size())));
-  uLongf packedLength = static_cast<uLongf>(packed.size());
-  ASSERT_EQ(
-      compress(packed.data(), &packedLength, block.data(), static_cast<uLong>(block.size() - 1)),
-      Z_OK);
+  const Bytes bytes = Store(image.get(), 1);
+  // The block's stream becomes a valid zlib stream one byte short of the block, and the outer
+  // and blocks section lengths follow, so only the block's own length is wrong.
+  const Bytes block = BlockBytes(image.get(), 0, 0);
+  uLongf length = compressBound(static_cast<uLong>(block.size()));
+  Bytes packed(length);
+  ASSERT_EQ(compress(packed.data(), &length, block.data(), static_cast<uLong>(block.size() - 1)),
+            Z_OK);
   const std::uint32_t oldLength = Read32(bytes, kBlockData);
-  Bytes patched(bytes.begin(), bytes.begin() + kBlockData);
-  for (int i = 3; i >= 0; --i) patched.push_back(static_cast<BYTE>(packedLength >> (8 * i)));
-  patched.insert(patched.end(), packed.begin(), packed.begin() + packedLength);
+  Bytes patched(bytes.begin(), bytes.begin() + kBlockData + 4);
+  patched.insert(patched.end(), packed.begin(), packed.begin() + length);
   patched.insert(patched.end(), bytes.begin() + kBlockData + 4 + oldLength, bytes.end());
-  // The section lengths no longer match; the reader must still refuse the short block.
+  for (std::size_t at : {std::size_t{0}, kPresent - 4, kBlockData}) {
+    Patch(patched, at, Read32(bytes, at) - oldLength + static_cast<std::uint32_t>(length));
+  }
   LoadArchive archive(patched);
   EXPECT_EQ(kzThrownCode([&] { ImagePtr loaded(KzVOffscreen::Read(archive)); }), 0x2001000B);
 }

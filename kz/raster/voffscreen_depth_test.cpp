@@ -17,10 +17,7 @@ using namespace raster_testing;
 
 constexpr int kDepths[] = {1, 2, 8, 16, 24, 32};
 // 600 x 300: three blocks across (the last cut at 600), two down.
-constexpr int kWidth = 600;
-constexpr int kHeight = 300;
-
-int PixelBytes(int bits) { return bits < 8 ? 1 : bits / 8; }
+constexpr int kWidth = 600, kHeight = 300;
 
 // A stored pixel as its bytes: 1- and 2-bit the value in [0]; 16-bit (alpha, grey); 24-bit
 // (blue, green, red); 32-bit (blue, green, red, alpha).
@@ -28,26 +25,17 @@ using Raw = std::array<BYTE, 4>;
 // Stored by no row: the pixel's block stays absent, read under a read lock.
 constexpr Raw kNoBlock = {0xDE, 0xAD, 0xBE, 0xEF};
 
-Raw RawAt(KzVOffscreen* image) {
-  const BYTE* p = image->GetCurrentAddress();
-  const int mask = image->GetCursor().bitMask;
-  Raw raw{};
-  if (image->GetBitCount() < 8) {
-    raw[0] = static_cast<BYTE>((*p & mask) / (mask & -mask));
-  } else {
-    std::copy_n(p, PixelBytes(image->GetBitCount()), raw.begin());
-  }
-  return raw;
-}
-
-void PutRaw(KzVOffscreen* image, const Raw& raw) {
+// The pixel under the cursor, after storing `put` there when given.
+Raw Pixel(KzVOffscreen* image, const Raw* put = nullptr) {
   BYTE* p = image->GetCurrentAddress();
-  const int mask = image->GetCursor().bitMask;
-  if (image->GetBitCount() < 8) {
-    *p = static_cast<BYTE>((*p & ~mask) | (raw[0] * (mask & -mask) & mask));
-  } else {
-    std::copy_n(raw.begin(), PixelBytes(image->GetBitCount()), p);
-  }
+  const int mask = image->GetCursor().bitMask, low = mask & -mask;
+  const int bytes = image->GetBitCount() < 8 ? 0 : image->GetBitCount() / 8;
+  if (put != nullptr && bytes == 0) *p = static_cast<BYTE>((*p & ~mask) | ((*put)[0] * low & mask));
+  if (put != nullptr) std::copy_n(put->begin(), bytes, p);
+  Raw raw{};
+  if (bytes == 0) raw[0] = static_cast<BYTE>((*p & mask) / low);
+  std::copy_n(p, bytes, raw.begin());
+  return raw;
 }
 
 // Every read of the pixel under the cursor: the 1-, 2-, 8-, 16-, 24- and 32-bit getters, the
@@ -65,6 +53,19 @@ Reads ReadAll(KzVOffscreen* im, bool fast) {
           im->Get24BitColor(), im->Get32BitColor(), im->Get8BitImage(), im->Get24BitImage(),
           im->Get8BitMask(),   im->GetColor()};
 }
+
+// kind: which setter, 0 for SetColor (the native value).
+// clang-format off
+void CallSetter(KzVOffscreen* im, int kind, TQCOLORREF v) {
+  const auto b = static_cast<BYTE>(v);
+  switch (kind) {
+    case 0: return im->SetColor(v);           case 1: return im->Set1BitColor(b);
+    case 2: return im->Set2BitColor(b);       case 8: return im->Set8BitColor(b);
+    case 16: return im->Set16BitColor(v);     case 24: return im->Set24BitColor(v);
+    default: return im->Set32BitColor(v);
+  }
+}
+// clang-format on
 
 TEST(VOffscreenGetters, EveryDepthReadsAsEveryDepth) {
   const struct {
@@ -145,34 +146,31 @@ TEST(VOffscreenGetters, EveryDepthReadsAsEveryDepth) {
     }
     ASSERT_EQ(image->GetCurrentAddress() != nullptr, present) << label;
     if (present) {
-      PutRaw(image.get(), row.raw);
+      Pixel(image.get(), &row.raw);
       EXPECT_EQ(ReadAll(image.get(), true), row.expect) << label << " (Fast)";
-    } else {
-      // Depths without coverage read an opaque mask without touching the pixel; setters have
-      // nowhere to write.
+    } else {  // an opaque mask needs no pixel; setters have nowhere to write
       if (row.expect[8] == 255) {
         EXPECT_EQ(image->Get8BitMaskFast(), 255) << label;
       }
       image->SetColor(0xFFFFFFFF);
-      image->Set8BitColor(255);
       EXPECT_EQ(image->GetBlockExist(image->GetCursor().blockIndex), 0) << label;
     }
     EXPECT_EQ(ReadAll(image.get(), false), row.expect) << label;
+    // CopyCurrentColor stores what the getter of the destination's depth reads, as its setter.
+    for (int d = 0; d < 6; ++d) {
+      ImagePtr dest = MakeImage(kDepths[d], 4, 4);
+      KzVOffscreenAutoLock destLock(dest.get(), 1, 1, 1);
+      CallSetter(dest.get(), kDepths[d], row.expect[d]);
+      const TQCOLORREF expected = dest->GetColor();
+      for (bool fast : {false, present}) {  // the Fast form needs a source pixel
+        dest->SetColor(~expected);          // something the copy must replace
+        fast ? dest->CopyCurrentColorFast(image.get()) : dest->CopyCurrentColor(image.get());
+        EXPECT_EQ(dest->GetColor(), expected)
+            << label << " copied into " << kDepths[d] << "-bit, fast " << fast;
+      }
+    }
   }
 }
-
-// kind: which setter, 0 for SetColor (the native value).
-// clang-format off
-void CallSetter(KzVOffscreen* im, int kind, TQCOLORREF v) {
-  const auto b = static_cast<BYTE>(v);
-  switch (kind) {
-    case 0: return im->SetColor(v);           case 1: return im->Set1BitColor(b);
-    case 2: return im->Set2BitColor(b);       case 8: return im->Set8BitColor(b);
-    case 16: return im->Set16BitColor(v);     case 24: return im->Set24BitColor(v);
-    default: return im->Set32BitColor(v);
-  }
-}
-// clang-format on
 
 TEST(VOffscreenSetters, EveryDepthWritesIntoEveryDepth) {
   const struct {
@@ -226,49 +224,20 @@ TEST(VOffscreenSetters, EveryDepthWritesIntoEveryDepth) {
     CallSetter(image.get(), row.kind, row.value);
     const auto label = ::testing::Message() << row.bits << "-bit from the setter of " << row.kind
                                             << " with 0x" << std::hex << row.value;
-    EXPECT_EQ(RawAt(image.get()), row.expect) << label;
+    EXPECT_EQ(Pixel(image.get()), row.expect) << label;
     if (row.kind == 32) {  // the native form of a colour word is stored as the word would be
       image->SetColor(image->MakeNativeColor(row.value));
-      EXPECT_EQ(RawAt(image.get()), row.expect) << label << " through MakeNativeColor";
+      EXPECT_EQ(Pixel(image.get()), row.expect) << label << " through MakeNativeColor";
     }
     // Nothing but the pixel changed: put the old bits back and compare the whole block.
     const BYTE* base = image->GetBaseAddress();
     const std::size_t at = static_cast<std::size_t>(image->GetCurrentAddress() - base);
     std::vector<BYTE> after(base, base + image->GetBlockBytes());
     const BYTE mask = row.bits < 8 ? image->GetCursor().bitMask : 0xFF;
-    for (int i = 0; i < PixelBytes(row.bits); ++i) {
+    for (int i = 0; i < std::max(1, row.bits / 8); ++i) {
       after[at + i] = static_cast<BYTE>((after[at + i] & ~mask) | (before[at + i] & mask));
     }
     EXPECT_EQ(after, before) << label << ": bytes beside the pixel changed";
-  }
-}
-
-TEST(VOffscreenCopyCurrentColor, ReadsTheSourceAsThisDepth) {
-  // Destination bits, source bits, the source's SetColor value (-1: its block is absent) and
-  // the destination's GetColor after the copy.
-  const std::tuple<int, int, std::int64_t, TQCOLORREF> rows[] = {
-      {8, 8, 77, 77},
-      {8, 8, -1, 0},
-      {32, 32, 0x80123456, 0x80123456},
-      {24, 24, -1, 0xFFFFFF},  // an absent 24-bit pixel is white
-      {2, 2, 1, 0},            // the undefined 1 is dropped
-      {1, 24, 0x000000, 1},    // through the source's 1-bit getter
-      {8, 32, 0x800000FF, 110},
-  };
-  for (const auto& [destBits, sourceBits, sourceColor, expect] : rows) {
-    ImagePtr dest = MakeImage(destBits, kWidth, kHeight);
-    ImagePtr source = MakeImage(sourceBits, kWidth, kHeight);
-    if (sourceColor >= 0) {
-      KzVOffscreenAutoLock write(source.get(), 10, 20, 1);
-      source->SetColor(static_cast<TQCOLORREF>(sourceColor));
-    }
-    KzVOffscreenAutoLock readSource(source.get(), 10, 20, 0);
-    KzVOffscreenAutoLock lock(dest.get(), 30, 40, 1);
-    for (bool fast : {false, sourceColor >= 0}) {  // the Fast form needs a source pixel
-      dest->SetColor(0xC8C8C8C8);                  // something the copy must replace
-      fast ? dest->CopyCurrentColorFast(source.get()) : dest->CopyCurrentColor(source.get());
-      EXPECT_EQ(dest->GetColor(), expect) << destBits << "<-" << sourceBits << " fast " << fast;
-    }
   }
 }
 
@@ -299,7 +268,7 @@ TEST(VOffscreenClearBlock, FillsWithTheClearState) {
       const std::vector<BYTE> bytes = BlockBytes(image.get(), 300, 10);
       ASSERT_EQ(bytes.size(), image->GetBlockBytes()) << bits;
       for (std::size_t i = 0; i < bytes.size(); ++i) {
-        ASSERT_EQ(bytes[i], pixel[i % PixelBytes(bits)])
+        ASSERT_EQ(bytes[i], pixel[i % std::max(1, bits / 8)])
             << bits << "-bit pass " << pass << " at " << i;
       }
     }
@@ -316,26 +285,13 @@ CursorSpot SpotOf(KzVOffscreen* image) {
   return {c.blockIndex, offset, image->GetBitCount() < 8 && offset >= 0 ? c.bitMask : 0};
 }
 
-TEST(VOffscreenCursor, AddressOfAPixel) {
-  // Bits, x, the byte within the row, the bit mask.
-  const std::tuple<int, int, int, BYTE> rows[] = {
-      {1, 9, 1, 0x40}, {1, 7, 0, 0x01}, {1, 8, 1, 0x80}, {2, 6, 1, 0x0C}, {2, 3, 0, 0x03},
-      {2, 4, 1, 0xC0}, {8, 9, 9, 0},    {16, 9, 18, 0},  {24, 9, 27, 0},  {32, 9, 36, 0},
-  };
-  for (const auto& [bits, x, byte, mask] : rows) {
-    ImagePtr image = MakeImage(bits, kWidth, kHeight);
-    KzVOffscreenAutoLock lock(image.get(), 0, 0, 1);
-    for (int block : {0, 4}) {  // row 3 of block 0, and the same place in block 4
-      const int corner = block == 0 ? 0 : 256;
-      image->MoveCursor(corner + x, corner + 3);
-      const CursorSpot expected{block, 3 * image->GetBlockRowBytes() + byte, mask};
-      EXPECT_EQ(SpotOf(image.get()), expected) << bits << "-bit x=" << x;
-    }
-  }
-}
-
-// Under a read lock, with block 1 absent between blocks 0 and 2.
+// Under a read lock, with block 1 absent between blocks 0 and 2, on row 10.
 TEST(VOffscreenCursor, StepsMatchMovesAcrossBlocks) {
+  // Bits, x, the byte within the row and the bit mask at x in block 0 and at 512 + x in block 2.
+  const std::tuple<int, int, int, BYTE> spots[] = {
+      {1, 7, 0, 0x01}, {1, 8, 1, 0x80}, {1, 9, 1, 0x40}, {2, 3, 0, 0x03}, {2, 4, 1, 0xC0},
+      {2, 6, 1, 0x0C}, {8, 9, 9, 0},    {16, 9, 18, 0},  {24, 9, 27, 0},  {32, 9, 36, 0},
+  };
   for (int bits : kDepths) {
     ImagePtr image = MakeImage(bits, kWidth, kHeight);
     FillBlock(image.get(), 0, 0, 1);
@@ -344,27 +300,30 @@ TEST(VOffscreenCursor, StepsMatchMovesAcrossBlocks) {
     std::vector<CursorSpot> forward{SpotOf(image.get())};
     for (int x = 1; x < kWidth; ++x) {
       image->NextCursorX();
-      ASSERT_EQ(image->GetCursorPosX(), x);
       forward.push_back(SpotOf(image.get()));
     }
+    for (const auto& [b, x, byte, mask] : spots) {
+      for (int block = 0; block <= 2 && b == bits; block += 2) {
+        EXPECT_EQ(forward[block * 256 + x],
+                  (CursorSpot{block, 10 * image->GetBlockRowBytes() + byte, mask}))
+            << bits << "-bit x=" << x << " in block " << block;
+      }
+    }
+    EXPECT_EQ(forward[256], (CursorSpot{1, -1, 0})) << bits << "-bit";
     for (int x = kWidth - 2; x >= 0; --x) {
       image->PrevCursorX();
       ASSERT_EQ(SpotOf(image.get()), forward[x]) << bits << "-bit PrevCursorX at x=" << x;
     }
     for (int x = 0; x < kWidth; ++x) {
       image->MoveCursor(x, 10);
-      ASSERT_EQ(SpotOf(image.get()), forward[x]) << bits << "-bit NextCursorX at x=" << x;
+      ASSERT_EQ(SpotOf(image.get()), forward[x]) << bits << "-bit MoveCursor at x=" << x;
     }
-    const BYTE firstMask = bits == 1 ? 0x80 : bits == 2 ? 0xC0 : 0;
-    EXPECT_EQ(forward[256], (CursorSpot{1, -1, 0})) << bits << "-bit";
-    EXPECT_EQ(forward[512], (CursorSpot{2, 10 * image->GetBlockRowBytes(), firstMask})) << bits;
-    // Off the left edge and back.
+    // Off the left edge and back, then the Fastest steps within block 0.
     image->MoveCursor(0, 10);
     image->PrevCursorX();
     EXPECT_EQ(SpotOf(image.get()), (CursorSpot{-1, -1, 0})) << bits << "-bit";
     image->NextCursorX();
     EXPECT_EQ(SpotOf(image.get()), forward[0]) << bits << "-bit";
-    // Fastest steps within block 0.
     for (int i = 0; i < 255; ++i) image->NextCursorXFastest();
     EXPECT_EQ(SpotOf(image.get()), forward[255]) << bits << "-bit";
     for (int i = 0; i < 255; ++i) image->PrevCursorXFastest();
@@ -401,10 +360,13 @@ TEST(VOffscreenOptimize, FreesOnlyBlocksWithoutContent) {
     EXPECT_NE(image->GetBlockExist(2), 0) << bits << "-bit";
     image->Optimize();  // only pixels inside the image count
     EXPECT_EQ(ExistingBlocks(*image), std::vector<int>{0}) << bits << "-bit";
-    // A rect that misses the content frees the block; an outer lock's cursor comes back.
+    // A rect looks at its pixels only: one holding the ink keeps the block, one just past it
+    // frees it. An outer lock's cursor comes back.
     KzVOffscreenAutoLock outer(image.get(), 300, 40, 1);
     image->SetColor(ink);
-    image->OptimizeBlock(KzRect(20, 20, 256, 256));
+    image->OptimizeBlock(KzRect(10, 10, 11, 11));
+    EXPECT_NE(image->GetBlockExist(0), 0) << bits << "-bit";
+    image->OptimizeBlock(KzRect(11, 0, 256, 256));
     EXPECT_EQ(image->GetBlockExist(0), 0) << bits << "-bit";
     EXPECT_EQ(image->GetCursorPos(), KzPoint(300, 40)) << bits << "-bit";
     ASSERT_NE(image->GetCurrentAddress(), nullptr) << bits << "-bit";

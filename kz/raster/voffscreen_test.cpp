@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <tuple>
 #include <vector>
@@ -17,30 +18,16 @@ using namespace raster_testing;
 
 constexpr int kDepths[] = {1, 2, 8, 16, 24, 32};
 
-TEST(VOffscreenGeometry, BlocksFollowTheDepthAndSize) {
-  // Bits, size, row bytes, block bytes, blocks across and down.
-  const std::tuple<int, int, int, int, unsigned int, int, int> cases[] = {
-      {1, 300, 200, 32, 8192, 2, 1},      {2, 513, 256, 64, 16384, 3, 1},
-      {8, 256, 257, 256, 65536, 1, 2},    {16, 1, 1, 512, 131072, 1, 1},
-      {24, 1000, 600, 768, 196608, 4, 3}, {32, 0, 0, 1024, 262144, 0, 0},
-  };
-  for (const auto& [bits, width, height, rowBytes, blockBytes, across, down] : cases) {
+TEST(VOffscreenCreate, BlockGridAndBadArguments) {
+  // Bits, size, row bytes, blocks across and down.
+  const int grids[][6] = {{2, 513, 256, 64, 3, 1}, {16, 1, 257, 512, 1, 2}, {1, 0, 0, 32, 0, 0}};
+  for (const auto& [bits, width, height, rowBytes, across, down] : grids) {
     ImagePtr image = MakeImage(bits, width, height);
     int columns = -1, rows = -1;
-    EXPECT_EQ(image->GetBlockRowBytes(), rowBytes) << "at bits=" << bits;
-    EXPECT_EQ(image->GetBlockBytes(), blockBytes) << "at bits=" << bits;
-    EXPECT_EQ(image->GetBlockCount(&columns, &rows), across * down) << "at bits=" << bits;
-    EXPECT_EQ(KzPoint(columns, rows), KzPoint(across, down)) << "at bits=" << bits;
+    EXPECT_EQ(image->GetBlockCount(&columns, &rows), across * down) << width << " x " << height;
+    EXPECT_EQ(KzPoint(columns, rows), KzPoint(across, down)) << width << " x " << height;
+    EXPECT_EQ(image->GetBlockRowBytes(), rowBytes) << bits << "-bit";
   }
-  ImagePtr image = MakeImage(8, 300, 600);  // 2 x 3 blocks
-  EXPECT_EQ(image->GetBlockIndex(255, 255), 0);
-  EXPECT_EQ(image->GetBlockIndex(299, 599), 5);
-  EXPECT_EQ(image->GetBlockIndex(300, 0), -1);
-  EXPECT_EQ(image->GetBlockIndex(0, 600), -1);
-  EXPECT_EQ(image->GetBlockRect(5), KzRect(256, 512, 512, 768));
-}
-
-TEST(VOffscreenCreate, BadArgumentsThrowBeforeAnythingChanges) {
   EXPECT_EQ(KzVOffscreen::CreateOffscreen(3), nullptr);
   ImagePtr image(KzVOffscreen::CreateOffscreen(8));
   EXPECT_EQ(kzThrownCode([&] { image->Create(nullptr, 10, 10, 72); }), 0x20010008);
@@ -102,9 +89,7 @@ TEST(VOffscreenSwap, EditedBlocksAreWrittenAgainAndTemporaryOnesComeBackCleared)
   image->Unlock();
   image->Unlock();
   image->UnloadAllBlock();  // an edited block is written out again, an unedited one dropped
-  image->Lock(5, 5, 0);
-  EXPECT_EQ(image->Get24BitColor(), 0x123456u);
-  image->Unlock();
+  EXPECT_EQ(BlockBytes(image.get(), 0, 0)[5 * 768 + 15], 0x12) << "blue of the edited pixel";
   image->UnloadAllBlock();
   image->AllowBreak(1);
   image->ClearProtectArea();  // the block becomes temporary: its bytes in the swap file are void
@@ -207,58 +192,75 @@ TEST(VOffscreenResize, DeallocateRectShrinksToTheBlockHull) {
   // A column off the left, a row off the top, the cut column off the right, a row off the bottom.
   EXPECT_EQ(image->DeallocateRect(KzRect(300, 260, 520, 300), shift), 1);
   EXPECT_EQ(shift, KzPoint(256, 256));
+  EXPECT_EQ(image->GetOffset(), KzPoint(256, 256));
   EXPECT_EQ(image->GetRect(), KzRect(0, 0, 512, 256));
   EXPECT_EQ(image->GetProtectArea(), KzRect(0, 0, 512, 256));
   EXPECT_EQ(BlockBytes(image.get(), 0, 0), kept);
   EXPECT_EQ(ProcessVM()->GetUsedBlockCount(), before - 1);
   EXPECT_EQ(image->DeallocateRect(KzRect(512, 0, 520, 10), shift), 0) << "the last column stays";
   EXPECT_EQ(image->GetWidth(), 256) << "the first step stays done";
+  // DeallocateBlock refuses the last row too, and an unknown edge.
+  EXPECT_EQ(image->DeallocateBlock(KzVOffscreen::DEALLOCATE_TOP), 0);
+  EXPECT_EQ(image->DeallocateBlock(static_cast<KzVOffscreen::DEALLOCATE_BLOCK_TYPE>(4)), 0);
 }
 
-TEST(VOffscreenAreas, BlockAreaListsTheBlocksUnderARect) {
-  ImagePtr image = MakeImage(8, 600, 300);
-  const std::tuple<KzRect, int, std::vector<KzRect>> cases[] = {
-      // clang-format off
-      {{250, 0, 260, 10}, 1, {{250, 0, 256, 10}, {256, 0, 260, 10}}},
-      {{500, 200, 700, 400}, 0,
-       {{256, 0, 512, 256}, {512, 0, 600, 256}, {256, 256, 512, 300}, {512, 256, 600, 300}}},
-      {{-50, -50, -1, -1}, 1, {}},
-      // clang-format on
-  };
-  for (const auto& [rect, clip, pieces] : cases) {
-    KzTArray<tagRECT> list;
-    list.Add(tagRECT{1, 2, 3, 4});  // cleared first
-    image->GetBlockArea(rect, list, clip);
-    EXPECT_EQ(std::vector<KzRect>(list.begin(), list.end()), pieces) << rect.left;
-  }
-}
-
-TEST(VOffscreenAreas, ExtentsAndClearBlocksFollowTheInk) {
+// Per depth: ink at (10, 20) in block 0 and (520, 280) in block 5; block 1 holds no ink.
+TEST(VOffscreenWholeImage, ExtentsCopiesAndDestroyFollowTheBlocks) {
   for (int bits : kDepths) {
+    const auto label = ::testing::Message() << bits << "-bit";
+    const int before = ProcessVM()->GetUsedBlockCount();
     ImagePtr image = MakeImage(bits, 600, 300);
     tagRECT rect{1, 1, 1, 1};
-    EXPECT_EQ(image->GetExtentRect(rect), 0) << "bits=" << bits;
-    EXPECT_EQ(KzRect(rect), KzRect(0, 0, 0, 0)) << "bits=" << bits;
-    EXPECT_EQ(image->CheckClearBlock(0), 1) << "absent block, bits=" << bits;
+    EXPECT_EQ(image->GetExtentRect(rect), 0) << label;
+    EXPECT_EQ(KzRect(rect), KzRect(0, 0, 0, 0)) << label;
+    EXPECT_EQ(image->CheckClearBlock(0), 1) << label << ": an absent block";
     image->Lock(10, 20, 1);
     image->Set32BitColor(0xFF000000);  // opaque black: ink in every depth
     image->MoveCursor(520, 280);
     image->Set32BitColor(0xFF000000);
-    image->MoveCursor(300, 10);  // block 1 exists but holds no ink
+    image->MoveCursor(300, 10);
     image->Unlock();
-    ASSERT_EQ(image->GetExtentBlock(rect), 1);
-    EXPECT_EQ(KzRect(rect), KzRect(0, 0, 600, 300)) << "bits=" << bits;
-    ASSERT_EQ(image->GetExtentRect(rect), 1);
+    ASSERT_EQ(image->GetExtentBlock(rect), 1) << label;
+    EXPECT_EQ(KzRect(rect), KzRect(0, 0, 600, 300)) << label;
+    ASSERT_EQ(image->GetExtentRect(rect), 1) << label;
     // 24-bit pixels carry no alpha: every pixel of an existing block counts.
-    const KzRect ink = bits == 24 ? KzRect(0, 0, 600, 300) : KzRect(10, 20, 521, 281);
-    EXPECT_EQ(KzRect(rect), ink) << "bits=" << bits;
+    EXPECT_EQ(KzRect(rect), bits == 24 ? KzRect(0, 0, 600, 300) : KzRect(10, 20, 521, 281))
+        << label;
     // Only 16-, 24- and 32-bit pixels are looked at (alpha 0, resp. 24-bit the clear colour).
     const int looked = bits >= 16 ? 1 : 0;
-    EXPECT_EQ(image->CheckClearBlock(0), 0) << "bits=" << bits;
-    EXPECT_EQ(image->CheckClearBlock(1), looked) << "bits=" << bits;
-    EXPECT_EQ(image->CheckClearBlock(KzRect(0, 0, 11, 21)), 0) << "bits=" << bits;
-    EXPECT_EQ(image->CheckClearBlock(KzRect(11, 21, 256, 256)), looked) << "bits=" << bits;
+    EXPECT_EQ(image->CheckClearBlock(0), 0) << label;
+    EXPECT_EQ(image->CheckClearBlock(1), looked) << label;
+    EXPECT_EQ(image->CheckClearBlock(KzRect(0, 0, 11, 21)), 0) << label;
+    EXPECT_EQ(image->CheckClearBlock(KzRect(11, 21, 256, 256)), looked) << label;
+    // CopyAll replaces every block: the target's block 3 goes, its block 5 is overwritten.
+    ImagePtr target = MakeImage(bits, 600, 300);
+    FillBlock(target.get(), 0, 299, 3);
+    FillBlock(target.get(), 599, 299, 4);
+    EXPECT_EQ(target->CopyAll(image.get()), 1) << label;
+    ImagePtr copy(image->CreateAndCopyAll());
+    for (KzVOffscreen* other : {target.get(), copy.get()}) {
+      ASSERT_EQ(ExistingBlocks(*other), (std::vector<int>{0, 1, 5})) << label;
+      for (KzPoint at : {KzPoint(0, 0), KzPoint(256, 0), KzPoint(512, 256)}) {
+        EXPECT_EQ(BlockBytes(other, at.x, at.y), BlockBytes(image.get(), at.x, at.y)) << label;
+      }
+    }
+    // Destroy, even while locked, gives every block back; created again, the defaults hold.
+    ImagePtr fresh = MakeImage(bits, 10, 10);
+    image->SetClearColor(TQCOLORREF{0x123456});
+    image->SetIndexColor(1, 0x12345678);
+    image->AllowBreak(1);
+    image->Lock(0, 0, 1);
+    for (KzVOffscreen* each : {image.get(), target.get(), copy.get()}) each->Destroy();
+    EXPECT_EQ(ProcessVM()->GetUsedBlockCount(), before) << label;
+    EXPECT_EQ(image->GetLockCount() + image->GetWidth() + image->IsAllowBreak(), 0) << label;
+    image->Create(ProcessVM(), 10, 10, 72);
+    EXPECT_EQ(image->GetClearColor(), fresh->GetClearColor()) << label;
+    EXPECT_EQ(image->GetIndexColor(1), fresh->GetIndexColor(1)) << label;
   }
+  ImagePtr source = MakeImage(8, 600, 300), other = MakeImage(8, 601, 300);
+  FillBlock(source.get(), 0, 0, 1);
+  EXPECT_EQ(other->CopyAll(source.get()), 0) << "sizes differ";
+  EXPECT_TRUE(ExistingBlocks(*other).empty());
 }
 
 TEST(VOffscreenPositions, ConvertPointGoesThroughTheSharedCanvas) {
@@ -279,30 +281,6 @@ TEST(VOffscreenPositions, ConvertPointGoesThroughTheSharedCanvas) {
     image->ConvertPoint(out, source.get(), point);
     EXPECT_EQ(out, expected) << "at " << point.x << " from " << sourceResolution;
   }
-}
-
-TEST(VOffscreenCopyAll, ReplacesEveryBlockAndAbsentBlocksStayAbsent) {
-  for (int bits : kDepths) {
-    ImagePtr source = MakeImage(bits, 600, 300);
-    ImagePtr target = MakeImage(bits, 600, 300);
-    FillBlock(source.get(), 0, 0, 1);
-    FillBlock(source.get(), 300, 280, 2);
-    FillBlock(target.get(), 300, 0, 3);
-    FillBlock(target.get(), 300, 280, 4);
-    const int before = ProcessVM()->GetUsedBlockCount();
-    EXPECT_EQ(target->CopyAll(source.get()), 1) << "bits=" << bits;
-    EXPECT_EQ(ProcessVM()->GetUsedBlockCount(), before) << "one made, one freed, bits=" << bits;
-    ImagePtr copy(source->CreateAndCopyAll());
-    for (KzVOffscreen* image : {target.get(), copy.get()}) {
-      EXPECT_EQ(ExistingBlocks(*image), ExistingBlocks(*source)) << "bits=" << bits;
-      EXPECT_EQ(BlockBytes(image, 300, 280), BlockBytes(source.get(), 300, 280));
-    }
-  }
-  ImagePtr source = MakeImage(8, 600, 300);
-  ImagePtr other = MakeImage(8, 601, 300);
-  FillBlock(source.get(), 0, 0, 1);
-  EXPECT_EQ(other->CopyAll(source.get()), 0);
-  EXPECT_TRUE(ExistingBlocks(*other).empty());
 }
 
 TEST(VOffscreenIsEqual, ComparesThroughTheGettersOfTheDepth) {
@@ -326,24 +304,35 @@ TEST(VOffscreenIsEqual, ComparesThroughTheGettersOfTheDepth) {
   }
 }
 
-TEST(VOffscreenLifetime, DestroyFreesEveryBlockAndRestoresTheDefaults) {
-  for (int bits : kDepths) {
-    const int before = ProcessVM()->GetUsedBlockCount();
-    ImagePtr fresh = MakeImage(bits, 10, 10);
-    ImagePtr image = MakeImage(bits, 600, 300);
-    FillBlock(image.get(), 0, 0, 1);
-    FillBlock(image.get(), 599, 299, 2);
-    image->SetClearColor(TQCOLORREF{0x123456});
-    image->SetIndexColor(1, 0x12345678);
-    image->AllowBreak(1);
-    image->Lock(0, 0, 1);  // destroyed while locked
-    image->Destroy();
-    EXPECT_EQ(ProcessVM()->GetUsedBlockCount(), before) << bits;
-    EXPECT_FALSE(image->IsCreated());
-    EXPECT_EQ(image->GetLockCount() + image->GetWidth() + image->IsAllowBreak(), 0) << bits;
-    image->Create(ProcessVM(), 10, 10, 72);  // and may be created again, with the defaults
-    EXPECT_EQ(image->GetClearColor(), fresh->GetClearColor()) << bits;
-    EXPECT_EQ(image->GetIndexColor(1), fresh->GetIndexColor(1)) << bits;
+TEST(VOffscreenStatics, ColourWordConversionsAndDitherAtTheCursor) {
+  using V = KzVOffscreen;
+  using Words = std::array<TQCOLORREF, 4>;
+  // The word, BYTE1 (any top bit set), BYTE2 (alpha < 128 is 0, then any of B, G, R >= 128 is
+  // 2, else 3) and BYTE8 (255 - red).
+  const Words rows[] = {
+      {0x00000000, 0, 0, 255}, {0x00000080, 1, 0, 127},  {0x7F7F7F7F, 0, 0, 128},
+      {0x80FFFFFF, 1, 2, 0},   {0x80000000, 1, 3, 255},  {0xFF7F7F7F, 1, 3, 128},
+      {0xFF800000, 1, 2, 255}, {0x00123456, 0, 0, 0xA9},
+  };
+  for (const Words& r : rows) {
+    EXPECT_EQ((Words{r[0], V::TQCOLORREFtoBYTE1(r[0]), V::TQCOLORREFtoBYTE2(r[0]),
+                     V::TQCOLORREFtoBYTE8(r[0])}),
+              r);
+  }
+  EXPECT_EQ((Words{V::BYTE1toTQCOLORREF(0), V::BYTE1toTQCOLORREF(5), V::BYTE8toTQCOLORREF(0),
+                   V::BYTE8toTQCOLORREF(0x55)}),
+            (Words{0xFFFFFF, 0, 0xFFFFFF, 0xAAAAAA}));
+  // The member dither forms take x and y from the cursor (2,0 and 0,2 differ in both tables).
+  ImagePtr image = MakeImage(8, 20, 20);
+  KzVOffscreenAutoLock lock(image.get(), 0);
+  for (KzPoint at : {KzPoint(2, 0), KzPoint(0, 2), KzPoint(17, 5)}) {
+    image->MoveCursor(at.x, at.y);
+    EXPECT_EQ(
+        (std::array<int, 3>{image->GetDitherValue(3), image->GetDitherValue16(3),
+                            image->GetDitherValue255(128)}),
+        (std::array<int, 3>{V::GetDitherValue(3, at.x, at.y), V::GetDitherValue16(3, at.x, at.y),
+                            V::GetDitherValue255(128, at.x, at.y)}))
+        << at.x << "," << at.y;
   }
 }
 

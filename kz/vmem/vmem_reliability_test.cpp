@@ -10,15 +10,12 @@
 
 namespace {
 
-using vmem_testing::FillPattern;
-using vmem_testing::FirstMismatch;
-using vmem_testing::SwapSpaceIsConsistent;
-using vmem_testing::UnlinkedFilesIn;
+using namespace vmem_testing;
 
 constexpr unsigned int k8Bit = 0x10000;
 constexpr unsigned int k32Bit = 0x40000;
 
-class VmemReliabilityTest : public vmem_testing::VmemTest {};
+class VmemReliabilityTest : public VmemTest {};
 
 TEST_F(VmemReliabilityTest, GigabyteOfTilesSurvivesA64MiBBudget) {
   constexpr unsigned int kBudget = 64 << 20;
@@ -42,19 +39,17 @@ TEST_F(VmemReliabilityTest, GigabyteOfTilesSurvivesA64MiBBudget) {
   for (std::size_t i = 0; i < tiles.size(); ++i) {
     const auto size = static_cast<std::size_t>(tiles[i]->GetSize());
     int loaded = 0;
-    const bool wasOut = !tiles[i]->IsOnMemory();
+    const int wasOut = !tiles[i]->IsOnMemory();
     void* data = vm->Lock(tiles[i], 0, &loaded);
     ASSERT_NE(data, nullptr) << "at tile " << i;
-    EXPECT_EQ(loaded, wasOut ? 1 : 0) << "at tile " << i;
+    EXPECT_EQ(loaded, wasOut) << "at tile " << i;
     ASSERT_EQ(FirstMismatch(data, size, i), size) << "at tile " << i;
     vm->Unlock(tiles[i]);
   }
   EXPECT_LE(vm->GetUsedPhysicalMemorySize(), kBudget);
   ASSERT_TRUE(SwapSpaceIsConsistent(vm->GetSwap()));
 
-  const auto files = UnlinkedFilesIn(NativeFolder());
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0].length, vm->GetSwapFileSize());
+  EXPECT_EQ(UnlinkedFilesIn(NativeFolder()).at(0).length, vm->GetSwapFileSize());
 
   // Everything freed leaves one free range over the whole file and no chunks.
   for (KzSwapBlock* tile : tiles) vm->Free(tile);

@@ -33,18 +33,15 @@ std::vector<UnlinkedFile> UnlinkedFilesIn(const std::string& nativeFolder) {
   namespace fs = std::filesystem;
   std::vector<UnlinkedFile> files;
   const std::string prefix = fs::weakly_canonical(nativeFolder).string() + "/";
-  const std::string deleted = " (deleted)";
   std::error_code error;
   for (const auto& entry : fs::directory_iterator("/proc/self/fd", error)) {
     const std::string target = fs::read_symlink(entry.path(), error).string();
-    if (error || target.compare(0, prefix.size(), prefix) != 0 || target.size() < deleted.size() ||
-        target.compare(target.size() - deleted.size(), deleted.size(), deleted) != 0) {
-      continue;
-    }
-    const int fd = std::atoi(entry.path().filename().c_str());
     struct stat st {};
-    if (fstat(fd, &st) != 0) continue;
-    files.push_back({static_cast<std::uint64_t>(st.st_size), fcntl(fd, F_GETFL)});
+    const int fd = std::atoi(entry.path().filename().c_str());
+    if (!error && target.starts_with(prefix) && target.ends_with(" (deleted)") &&
+        fstat(fd, &st) == 0) {
+      files.push_back({static_cast<std::uint64_t>(st.st_size), fcntl(fd, F_GETFL)});
+    }
   }
   return files;
 }
