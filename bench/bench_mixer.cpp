@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include <pixman.h>
 #endif
 
+#include "bench/bench_support.h"
 #include "kz/foundation/color.h"
 #include "kz/persistence/file_path.h"
 #include "kz/raster/block_access.h"
@@ -36,21 +36,14 @@ constexpr std::int64_t kPixels = std::int64_t{kSide} * kSide;
 constexpr TQCOLORREF kOpaque = 0xFF2040C0;       // A 255
 constexpr TQCOLORREF kTranslucent = 0x80102060;  // A 128
 
-struct ImageDeleter {
-  void operator()(KzVOffscreen* image) const { KzVOffscreen::DeleteOffscreen(image); }
-};
-using ImagePtr = std::unique_ptr<KzVOffscreen, ImageDeleter>;
+using bench::ImagePtr;
 
 // Two images (32-bit and 8-bit) with every block made, on a virtual memory that holds them.
 struct Images {
   Images() {
-    KzFilePath folder;
-    folder.SetNativePath(std::filesystem::temp_directory_path().string().c_str());
-    vm = std::make_unique<KzVirtualMemory>();
-    vm->Create(256u << 20, &folder);
+    vm = bench::MakeVM(256u << 20);
     for (int bits : {32, 8}) {
-      ImagePtr image(KzVOffscreen::CreateOffscreen(bits));
-      image->Create(vm.get(), kSide, kSide, 600.0);
+      ImagePtr image = bench::MakeImage(vm.get(), bits, kSide, kSide);
       KzVOffscreenAutoLock lock(image.get(), 1);
       for (const KzVOffscreenBlock& block : image->GetBlockTable()) {
         image->MoveCursor(block.GetRect().left, block.GetRect().top);  // creates and clears it
@@ -68,11 +61,7 @@ Images& TheImages() {
   return images;
 }
 
-void SetPixelCounters(benchmark::State& state) {
-  state.SetItemsProcessed(state.iterations() * kPixels);
-  state.counters["Mpx/s"] =
-      benchmark::Counter(double(state.iterations()) * kPixels / 1e6, benchmark::Counter::kIsRate);
-}
+void SetPixelCounters(benchmark::State& state) { bench::SetPixelCounters(state, kPixels); }
 
 // Every row of `image` through a Blend chain, fast rows on or off.
 void BlendRows(benchmark::State& state, KzVOffscreen* image, TQCOLORREF color, bool fast) {

@@ -17,11 +17,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "kz/persistence/archive.h"
 #include "kz/persistence/file_path.h"
 #include "kz/raster/block_access.h"
@@ -32,24 +32,9 @@
 
 namespace {
 
-struct ImageDeleter {
-  void operator()(KzVOffscreen* image) const { KzVOffscreen::DeleteOffscreen(image); }
-};
-using ImagePtr = std::unique_ptr<KzVOffscreen, ImageDeleter>;
-
-std::unique_ptr<KzVirtualMemory> MakeVM(unsigned int budget) {
-  KzFilePath folder;
-  folder.SetNativePath(std::filesystem::temp_directory_path().string().c_str());
-  auto vm = std::make_unique<KzVirtualMemory>();
-  vm->Create(budget, &folder);
-  return vm;
-}
-
-ImagePtr MakeImage(KzVirtualMemory* vm, int bits, int width, int height) {
-  ImagePtr image(KzVOffscreen::CreateOffscreen(bits));
-  image->Create(vm, width, height, 600.0);
-  return image;
-}
+using bench::ImagePtr;
+using bench::MakeImage;
+using bench::MakeVM;
 
 // Creates every block of the image and fills it with bytes that depend on `seed`.
 void FillEveryBlock(KzVOffscreen* image, unsigned int seed) {
@@ -154,9 +139,7 @@ WalkImages& Walks() {
 }
 
 void SetWalkCounters(benchmark::State& state) {
-  state.SetItemsProcessed(state.iterations() * std::int64_t{kWalkSide} * kWalkSide);
-  state.counters["Mpx/s"] = benchmark::Counter(
-      double(state.iterations()) * kWalkSide * kWalkSide / 1e6, benchmark::Counter::kIsRate);
+  bench::SetPixelCounters(state, std::int64_t{kWalkSide} * kWalkSide);
 }
 
 void BM_Walk8BitVirtual(benchmark::State& state) {
@@ -190,9 +173,8 @@ BENCHMARK(BM_Walk32BitVirtual)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_Walk32BitDepthClass(benchmark::State& state) {
   auto* image = static_cast<KzVOffscreen32Bit*>(Walks().image32.get());
   for (auto _ : state) {
-    WalkImage(image, [](KzVOffscreen32Bit* i) {
-      i->Set32BitColor(i->Get32BitColorFast() ^ 0x01010101u);
-    });
+    WalkImage(image,
+              [](KzVOffscreen32Bit* i) { i->Set32BitColor(i->Get32BitColorFast() ^ 0x01010101u); });
   }
   SetWalkCounters(state);
 }
@@ -215,7 +197,8 @@ BENCHMARK(BM_FlatBuffer8Bit)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_FlatBuffer32Bit(benchmark::State& state) { FlatWalk<std::uint32_t>(state, 0x01010101u); }
 BENCHMARK(BM_FlatBuffer32Bit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// --- archive ---------------------------------------------------------------------------------------
+// --- archive
+// ---------------------------------------------------------------------------------------
 
 // A store-mode archive over a growing byte vector that keeps its capacity between rounds.
 class SinkArchive : public KzArchive {
@@ -289,9 +272,7 @@ Page& ThePage() {
   return page;
 }
 
-std::int64_t PageBytes() {
-  return std::int64_t{kPageSide} * kPageSide * 4;
-}
+std::int64_t PageBytes() { return std::int64_t{kPageSide} * kPageSide * 4; }
 
 void BM_ArchiveWriteCompressed(benchmark::State& state) {
   KzVOffscreen* image = ThePage().image.get();

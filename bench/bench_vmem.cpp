@@ -14,11 +14,11 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "kz/persistence/file_path.h"
 #include "kz/vmem/virtual_memory.h"
 
@@ -27,15 +27,7 @@ namespace {
 constexpr unsigned int kBudget = 32 << 20;
 constexpr std::size_t kWorkingSet = std::size_t{kBudget} * 4;
 
-std::string BenchFolder() { return std::filesystem::temp_directory_path().string(); }
-
-std::unique_ptr<KzVirtualMemory> MakeVM(unsigned int budget) {
-  KzFilePath folder;
-  folder.SetNativePath(BenchFolder().c_str());
-  auto vm = std::make_unique<KzVirtualMemory>();
-  vm->Create(budget, &folder);
-  return vm;
-}
+using bench::MakeVM;
 
 void BM_SwapThroughEviction(benchmark::State& state) {
   const auto size = static_cast<unsigned int>(state.range(0));
@@ -70,7 +62,7 @@ BENCHMARK(BM_SwapThroughEviction)
 
 void BM_RawPwritePread(benchmark::State& state) {
   const auto size = static_cast<std::size_t>(state.range(0));
-  const std::string path = BenchFolder() + "/kz_bench_vmem_raw.bin";
+  const std::string path = bench::Folder() + "/kz_bench_vmem_raw.bin";
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_DIRECT, 0600);
   if (fd < 0) fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0600);
   unlink(path.c_str());

@@ -222,13 +222,26 @@ void DestroyTree(HWND handle) {
   Purge(removed);
 }
 
-// Calls `callback` for each window of a snapshot that still exists; false when it stopped.
-bool EnumerateSnapshot(const std::vector<HWND>& windows, WNDENUMPROC callback, LPARAM lParam) {
+// The enumerations: `collect(reg, windows)` takes a snapshot with the registry locked (false
+// answers 0 at once); then `callback` runs unlocked for each window that still exists. 0 with
+// last error 87 for a null callback, 0 when the callback stopped the walk, else 1.
+template <typename Collect>
+BOOL EnumerateWindows(WNDENUMPROC callback, LPARAM lParam, Collect collect) {
+  if (callback == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::vector<HWND> windows;
+  {
+    Registry& reg = Windows();
+    std::lock_guard lock(reg.mutex);
+    if (!collect(reg, windows)) return 0;
+  }
   for (HWND h : windows) {
     if (!IsWindow(h)) continue;
-    if (!callback(h, lParam)) return false;
+    if (!callback(h, lParam)) return 0;
   }
-  return true;
+  return 1;
 }
 
 bool StoresPointer(int index) {
@@ -355,10 +368,11 @@ std::vector<HWND> TopLevelWindows() {
 
 }  // namespace win32::detail
 
+using win32::detail::EnumerateWindows;
+using win32::detail::FillFromWindow;
 using win32::detail::Registry;
 using win32::detail::Window;
 using win32::detail::WithWindow;
-using win32::detail::FillFromWindow;
 
 extern "C" {
 
@@ -668,41 +682,25 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
 // The thread's top-level windows in z-order. Returns 0 when the callback stopped the walk or
 // the thread has no window, as the original does.
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM lParam) {
-  if (callback == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  std::vector<HWND> windows;
-  {
-    Registry& reg = win32::detail::Windows();
-    std::lock_guard lock(reg.mutex);
+  return EnumerateWindows(callback, lParam, [threadId](Registry& reg, std::vector<HWND>& out) {
     for (HWND h : reg.Desktop().children) {
-      if (reg.Find(h)->threadId == threadId) windows.push_back(h);
+      if (reg.Find(h)->threadId == threadId) out.push_back(h);
     }
-  }
-  if (windows.empty()) return 0;
-  return win32::detail::EnumerateSnapshot(windows, callback, lParam) ? 1 : 0;
+    return !out.empty();
+  });
 }
 
 // All descendants, depth first in z-order; a null parent walks the top-level windows only.
 BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM lParam) {
-  if (callback == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return 0;
-  }
-  std::vector<HWND> windows;
-  {
-    Registry& reg = win32::detail::Windows();
-    std::lock_guard lock(reg.mutex);
+  return EnumerateWindows(callback, lParam, [parent](Registry& reg, std::vector<HWND>& out) {
     if (parent == nullptr) {
-      windows = reg.Desktop().children;
-    } else {
-      Window* w = reg.Require(parent);
-      if (w == nullptr) return 0;
-      reg.CollectDescendants(*w, windows);
+      out = reg.Desktop().children;
+      return true;
     }
-  }
-  return win32::detail::EnumerateSnapshot(windows, callback, lParam) ? 1 : 0;
+    Window* w = reg.Require(parent);
+    if (w != nullptr) reg.CollectDescendants(*w, out);
+    return w != nullptr;
+  });
 }
 
 BOOL ClientToScreen(HWND window, LPPOINT point) {
